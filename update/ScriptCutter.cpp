@@ -1,0 +1,260 @@
+#include "update/ScriptCutter.h"
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+#include <optional>
+#include <utility>
+
+namespace update {
+namespace {
+
+constexpr std::size_t npos = std::string_view::npos;
+
+[[nodiscard]] constexpr bool IsBlank(char AChar) {
+  return AChar == ' ' || AChar == '\t' || AChar == '\r' || AChar == '\n';
+}
+
+[[nodiscard]] constexpr char AsciiUpper(char AChar) {
+  return AChar >= 'a' && AChar <= 'z' ? static_cast<char>(AChar - 'a' + 'A') : AChar;
+}
+
+// Keywords are ASCII, so a word holding anything else can never equal one; folding only ASCII
+// letters keeps the comparison free of the locale.
+[[nodiscard]] bool SameWord(std::string_view AWord, std::string_view AKeyword) {
+  return AWord.size() == AKeyword.size() &&
+         std::equal(AWord.begin(), AWord.end(), AKeyword.begin(),
+                    [](char A, char B) { return AsciiUpper(A) == B; });
+}
+
+// The first words of a statement; a fourth word is kept only to tell "three words" from "more".
+struct TFirstWords {
+  std::array<std::string_view, 4> Word{};
+  std::size_t Count = 0;
+
+  [[nodiscard]] bool Is(std::size_t AIndex, std::string_view AKeyword) const {
+    return AIndex < Count && SameWord(Word[AIndex], AKeyword);
+  }
+};
+
+[[nodiscard]] TFirstWords SplitFirstWords(std::string_view AText) {
+  TFirstWords Result;
+  std::size_t Pos = 0;
+  while (Result.Count < Result.Word.size()) {
+    while (Pos < AText.size() && IsBlank(AText[Pos])) ++Pos;
+    if (Pos == AText.size()) break;
+    const std::size_t Start = Pos;
+    while (Pos < AText.size() && !IsBlank(AText[Pos])) ++Pos;
+    Result.Word[Result.Count++] = AText.substr(Start, Pos - Start);
+  }
+  return Result;
+}
+
+// COMMIT and ROLLBACK: alone, or followed by RETAINING and nothing else.
+[[nodiscard]] std::optional<TStatementKind> TransactionCommand(const TFirstWords& AWords,
+                                                               TStatementKind APlain,
+                                                               TStatementKind ARetaining) {
+  if (AWords.Count == 1) return APlain;
+  if (AWords.Count == 2 && AWords.Is(1, "RETAINING")) return ARetaining;
+  return std::nullopt;
+}
+
+[[nodiscard]] std::optional<TStatementKind> SetCommand(const TFirstWords& AWords) {
+  if (AWords.Is(1, "TERM")) {
+    if (AWords.Count == 3) return TStatementKind::SetTerm;
+    return std::nullopt;
+  }
+  if (AWords.Is(1, "GENERATOR")) return TStatementKind::Schema;
+  if (AWords.Is(1, "STATISTICS") && AWords.Is(2, "INDEX")) return TStatementKind::Schema;
+  if (AWords.Is(1, "AUTODDL") && AWords.Count == 3) {
+    if (AWords.Is(2, "ON")) return TStatementKind::AutoDDLOn;
+    if (AWords.Is(2, "OFF")) return TStatementKind::AutoDDLOff;
+  }
+  return std::nullopt;
+}
+
+// Only the exact forms of the executor's own commands are recognised; everything else is passed
+// on by its first word, or refused.
+[[nodiscard]] std::optional<TStatementKind> KindOf(const TFirstWords& AWords) {
+  if (AWords.Count == 0) return std::nullopt;
+  const bool OneWord = AWords.Count == 1;
+  if (AWords.Is(0, "COMMIT")) {
+    return TransactionCommand(AWords, TStatementKind::Commit, TStatementKind::CommitRetaining);
+  }
+  if (AWords.Is(0, "ROLLBACK")) {
+    return TransactionCommand(AWords, TStatementKind::Rollback, TStatementKind::RollbackRetaining);
+  }
+  // Not supported by this executor, yet not invalid either: the server gets them as written and
+  // answers with its own error.
+  if (OneWord && (AWords.Is(0, "RECONNECT") || AWords.Is(0, "SAVEPOINT"))) {
+    return TStatementKind::Data;
+  }
+  if (OneWord) return std::nullopt;
+  if (AWords.Is(0, "SET")) return SetCommand(AWords);
+  if (AWords.Is(0, "CREATE")) {
+    if (AWords.Is(1, "DATABASE") || AWords.Is(1, "SCHEMA")) return std::nullopt;
+    return TStatementKind::Schema;
+  }
+  if (AWords.Is(0, "DROP")) {
+    if (AWords.Is(1, "DATABASE")) return std::nullopt;
+    return TStatementKind::Schema;
+  }
+  for (const std::string_view Keyword : {"ALTER", "DECLARE", "GRANT", "REVOKE"}) {
+    if (AWords.Is(0, Keyword)) return TStatementKind::Schema;
+  }
+  for (const std::string_view Keyword : {"INSERT", "UPDATE", "DELETE", "SELECT", "EXECUTE"}) {
+    if (AWords.Is(0, Keyword)) return TStatementKind::Data;
+  }
+  return std::nullopt;
+}
+
+// A statement that runs to the end of the text does not own the break that closes the last line.
+[[nodiscard]] std::string_view WithoutFinalBreak(std::string_view AText) {
+  if (AText.ends_with("\r\n")) return AText.substr(0, AText.size() - 2);
+  if (AText.ends_with('\n') || AText.ends_with('\r')) return AText.substr(0, AText.size() - 1);
+  return AText;
+}
+
+}  // namespace
+
+TScriptCutter::TScriptCutter(std::string_view AText, std::string ATerminator)
+    : FText(AText) {
+  SetTerminator(std::move(ATerminator));
+}
+
+void TScriptCutter::SetTerminator(std::string ATerminator) {
+  FTerminator = std::move(ATerminator);
+  // Only quotes, a "/" that may open a comment and the terminator's first character can end a
+  // run of ordinary characters, so the scan looks up one table entry per byte.
+  FSpecial = {};
+  for (const char Char : {'\'', '"', '/'}) FSpecial[static_cast<unsigned char>(Char)] = true;
+  if (!FTerminator.empty()) FSpecial[static_cast<unsigned char>(FTerminator[0])] = true;
+}
+
+int TScriptCutter::LineAt(std::size_t APos) {
+  // Counting with a plain loop over the bytes lets the compiler vectorise it.
+  const char* Data = FText.data();
+  int Breaks = 0;
+  for (std::size_t I = FCountedTo; I < APos; ++I) Breaks += Data[I] == '\n' ? 1 : 0;
+  FLine += Breaks;
+  FCountedTo = APos;
+  return FLine;
+}
+
+std::size_t TScriptCutter::FindTerminator(std::size_t AFrom) const {
+  if (FTerminator.empty()) return npos;
+  const std::array<bool, 256>& Special = FSpecial;
+  const char* Data = FText.data();
+  const std::size_t Size = FText.size();
+  std::size_t Pos = AFrom;
+  while (Pos < Size) {
+    while (Pos < Size && !Special[static_cast<unsigned char>(Data[Pos])]) ++Pos;
+    if (Pos == Size) break;
+    const char Char = Data[Pos];
+    if (Char == '\'' || Char == '"') {
+      const void* Close = std::memchr(Data + Pos + 1, Char, Size - Pos - 1);
+      if (Close == nullptr) return npos;
+      Pos = static_cast<std::size_t>(static_cast<const char*>(Close) - Data) + 1;
+    } else if (Char == '/' && Pos + 1 < Size && Data[Pos + 1] == '*') {
+      const std::size_t Close = FText.find("*/", Pos + 2);
+      if (Close == npos) return npos;
+      Pos = Close + 2;
+    } else if (FText.compare(Pos, FTerminator.size(), FTerminator) == 0) {
+      return Pos;
+    } else {
+      ++Pos;
+    }
+  }
+  return npos;
+}
+
+TScriptItem TScriptCutter::Next() {
+  const std::size_t Size = FText.size();
+  std::size_t Pos = FPos;
+  std::size_t FirstSeen = npos;  // where the statement, or the first comment before it, begins
+  for (;;) {
+    while (Pos < Size && IsBlank(FText[Pos])) ++Pos;
+    if (Pos == Size) {
+      FPos = Size;
+      return TScriptEnd{};
+    }
+    if (FirstSeen == npos) FirstSeen = Pos;
+    if (FText.substr(Pos).starts_with("/*")) {
+      const std::size_t Close = FText.find("*/", Pos + 2);
+      if (Close == npos) {
+        FPos = Size;
+        return TScriptParseError{SInvalidComment, {}, LineAt(FirstSeen)};
+      }
+      Pos = Close + 2;
+    } else if (!FTerminator.empty() && FText.substr(Pos).starts_with(FTerminator)) {
+      // An empty statement (";;") asks for nothing; the next one starts afresh.
+      Pos += FTerminator.size();
+      FirstSeen = npos;
+    } else {
+      break;
+    }
+  }
+
+  const std::size_t Start = Pos;
+  const std::size_t End = FindTerminator(Start);
+  std::string_view Text;
+  if (End == npos) {
+    Text = WithoutFinalBreak(FText.substr(Start));
+    FPos = Size;
+  } else {
+    Text = FText.substr(Start, End - Start);
+    FPos = End + FTerminator.size();
+  }
+  return Classify(Text, LineAt(FirstSeen));
+}
+
+TScriptItem TScriptCutter::Classify(std::string_view AText, int ALineIndex) {
+  const TFirstWords Words = SplitFirstWords(AText);
+  const std::optional<TStatementKind> Kind = KindOf(Words);
+  if (!Kind) return TScriptParseError{SInvalidStatement, AText, ALineIndex};
+  if (*Kind == TStatementKind::SetTerm) SetTerminator(std::string(Words.Word[2]));
+  return TScriptStatement{AText, ALineIndex, *Kind};
+}
+
+std::string NormalizeLineBreaks(std::string_view AText) {
+  const std::size_t Size = AText.size();
+  const char* Source = AText.data();
+  // Every lone CR or LF grows by one character, and so does a last line without its break.
+  // Counted as three plain sums, which the compiler vectorises.
+  std::size_t CRs = 0;
+  std::size_t LFs = 0;
+  std::size_t Pairs = 0;
+  for (std::size_t I = 0; I < Size; ++I) {
+    CRs += Source[I] == '\r' ? 1 : 0;
+    LFs += Source[I] == '\n' ? 1 : 0;
+  }
+  for (std::size_t I = 1; I < Size; ++I) {
+    Pairs += Source[I - 1] == '\r' && Source[I] == '\n' ? 1 : 0;
+  }
+  std::size_t Growth = CRs + LFs - 2 * Pairs;
+  const bool OpenLastLine = Size > 0 && Source[Size - 1] != '\r' && Source[Size - 1] != '\n';
+  if (OpenLastLine) Growth += 2;
+  if (Growth == 0) return std::string(AText);  // the usual case: the package's texts are CR LF
+
+  // Sized once and written in place: the text may be large and must not be held twice over
+  // while it grows.
+  std::string Result(Size + Growth, '\0');
+  char* Target = Result.data();
+  for (std::size_t I = 0; I < Size; ++I) {
+    const char Char = Source[I];
+    if (Char == '\r' || Char == '\n') {
+      *Target++ = '\r';
+      *Target++ = '\n';
+      if (Char == '\r' && I + 1 < Size && Source[I + 1] == '\n') ++I;
+    } else {
+      *Target++ = Char;
+    }
+  }
+  if (OpenLastLine) {
+    *Target++ = '\r';
+    *Target++ = '\n';
+  }
+  return Result;
+}
+
+}  // namespace update

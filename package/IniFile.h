@@ -30,6 +30,7 @@ public:
 private:
   struct TSection;
   [[nodiscard]] const TSection* FindSection(std::string_view ASection) const;
+  [[nodiscard]] const std::string* FindValue(std::string_view ASection, std::string_view AKey) const;
   std::vector<std::unique_ptr<TSection>> FSections;
 };
 

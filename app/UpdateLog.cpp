@@ -1,0 +1,96 @@
+#include "app/UpdateLog.h"
+
+#include <string>
+
+namespace app {
+namespace {
+
+std::string ZeroPadded(int AValue, size_t AWidth) {
+  std::string Text = std::to_string(AValue);
+  if (Text.size() < AWidth) {
+    Text.insert(0, AWidth - Text.size(), '0');
+  }
+  return Text;
+}
+
+size_t CountRun(const std::string& APattern, size_t APos) {
+  size_t End = APos;
+  while (End < APattern.size() && APattern[End] == APattern[APos]) {
+    ++End;
+  }
+  return End - APos;
+}
+
+std::string FormatDatePart(char ALetter, size_t ACount, const platform::TLocalDateTime& ATime) {
+  switch (ALetter) {
+    case 'd':
+      return ACount >= 2 ? ZeroPadded(ATime.Day, 2) : std::to_string(ATime.Day);
+    case 'M':
+      return ACount >= 2 ? ZeroPadded(ATime.Month, 2) : std::to_string(ATime.Month);
+    default:  // 'y'
+      return ACount <= 2 ? ZeroPadded(ATime.Year % 100, 2) : ZeroPadded(ATime.Year, 4);
+  }
+}
+
+std::string FormatDate(const platform::TLocalDateTime& ATime, const TLocaleTimeSettings& ASettings) {
+  const std::string& Pattern = ASettings.ShortDatePattern;
+  std::string Result;
+  for (size_t Pos = 0; Pos < Pattern.size();) {
+    const char Letter = Pattern[Pos];
+    if (Letter == 'd' || Letter == 'M' || Letter == 'y') {
+      const size_t Count = CountRun(Pattern, Pos);
+      Result += FormatDatePart(Letter, Count, ATime);
+      Pos += Count;
+    } else if (Letter == '/') {
+      Result += ASettings.DateSeparator;
+      ++Pos;
+    } else if (Letter == '\'' || Letter == '"') {
+      const size_t Close = Pattern.find(Letter, Pos + 1);
+      const size_t End = Close == std::string::npos ? Pattern.size() : Close;
+      Result.append(Pattern, Pos + 1, End - Pos - 1);
+      Pos = End == Pattern.size() ? End : End + 1;
+    } else {
+      Result += Letter;
+      ++Pos;
+    }
+  }
+  return Result;
+}
+
+std::string FormatTime(const platform::TLocalDateTime& ATime, const TLocaleTimeSettings& ASettings) {
+  int Hour = ATime.Hour;
+  if (ASettings.TwelveHourClock) {
+    Hour = Hour % 12 == 0 ? 12 : Hour % 12;
+  }
+  const std::string HourText = ASettings.HourLeadingZero ? ZeroPadded(Hour, 2) : std::to_string(Hour);
+  const std::string Clock = HourText + ASettings.TimeSeparator + ZeroPadded(ATime.Minute, 2) +
+                            ASettings.TimeSeparator + ZeroPadded(ATime.Second, 2);
+  if (!ASettings.TwelveHourClock) {
+    return Clock;
+  }
+  const std::string& Marker = ATime.Hour < 12 ? ASettings.AMDesignator : ASettings.PMDesignator;
+  return ASettings.MarkerBeforeTime ? Marker + " " + Clock : Clock + " " + Marker;
+}
+
+}  // namespace
+
+std::string FormatLogTimeStamp(const platform::TLocalDateTime& ATime, const TLocaleTimeSettings& ASettings) {
+  std::string Stamp = FormatDate(ATime, ASettings);
+  if (ATime.Hour != 0 || ATime.Minute != 0 || ATime.Second != 0) {
+    Stamp += ' ';
+    Stamp += FormatTime(ATime, ASettings);
+  }
+  return Stamp;
+}
+
+std::string FormatLogLine(const platform::TLocalDateTime& ATime, const TLocaleTimeSettings& ASettings,
+                          const std::string& AMessage) {
+  std::string Line = "[";
+  Line += FormatLogTimeStamp(ATime, ASettings);
+  Line += "] ";
+  Line += AMessage;
+  Line += ';';
+  return Line;
+}
+
+}  // namespace app

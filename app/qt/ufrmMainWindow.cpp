@@ -1,0 +1,295 @@
+#include "app/qt/ufrmMainWindow.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QEventLoop>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
+#include <QLocale>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QScrollBar>
+#include <QStackedWidget>
+#include <QToolButton>
+
+#include <cstdint>
+
+#include "app/ApplicationErrors.h"
+#include "app/qt/LocaleSettings.h"
+#include "platform/Exception.h"
+
+// The window's pictures live in a static library, whose resources are not registered by
+// themselves.
+static void InitWindowResources() { Q_INIT_RESOURCE(resources); }
+
+namespace app {
+namespace {
+
+constexpr int ClientWidth = 609;
+constexpr int ClientHeight = 393;
+constexpr int LabelWidth = 401;
+
+QString ToQString(const std::string& AText) { return QString::fromUtf8(AText.data(), static_cast<qsizetype>(AText.size())); }
+
+std::string ToStdString(const QString& AText) { return AText.toUtf8().toStdString(); }
+
+}  // namespace
+
+TfrmMainWindow::TfrmMainWindow(TWizardEnvironment AEnvironment)
+    : QWidget(nullptr, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint) {
+  InitWindowResources();
+  setObjectName("frmMain");
+  setWindowTitle(QStringLiteral("Мастер обновления базы данных"));
+  setFont(QFont(QStringLiteral("Tahoma"), 8));
+  setFixedSize(ClientWidth, ClientHeight);
+  CreateControls();
+  if (const QScreen* Screen = QGuiApplication::primaryScreen()) {
+    move(Screen->availableGeometry().center() - rect().center());
+  }
+  FWizard = std::make_unique<TfrmMain>(*this, std::move(AEnvironment));
+  FWizard->RunHandler([this] { FWizard->FormCreate(); });
+}
+
+TfrmMainWindow::~TfrmMainWindow() {
+  if (FWizard) {
+    FWizard->FormDestroy();
+  }
+}
+
+QLabel* TfrmMainWindow::CreateWrappedLabel(QWidget* AParent, const char* AName, int ATop, const QString& AText) {
+  auto* Label = new QLabel(AText, AParent);
+  Label->setObjectName(AName);
+  Label->setWordWrap(true);
+  Label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  Label->setGeometry(16, ATop, LabelWidth, Label->heightForWidth(LabelWidth));
+  return Label;
+}
+
+void TfrmMainWindow::CreateControls() {
+  UpdateLogo_Image = new QLabel(this);
+  UpdateLogo_Image->setObjectName("UpdateLogo_Image");
+  UpdateLogo_Image->setGeometry(0, 0, 177, 337);
+  UpdateLogo_Image->setPixmap(QPixmap(QStringLiteral(":/logo.jpg")));
+
+  UpdatePages_Notebook = new QStackedWidget(this);
+  UpdatePages_Notebook->setObjectName("UpdatePages_Notebook");
+  UpdatePages_Notebook->setGeometry(176, 0, 433, 337);
+  UpdatePages_Notebook->addWidget(CreateInfoPage());
+  UpdatePages_Notebook->addWidget(CreateSelectDBPage());
+  UpdatePages_Notebook->addWidget(CreateUpdatePage());
+
+  CreateToolsPanel();
+
+  DebugMode_Label = new QLabel(this);
+  DebugMode_Label->setObjectName("DebugMode_Label");
+  DebugMode_Label->move(8, 343);
+}
+
+QWidget* TfrmMainWindow::CreateInfoPage() {
+  auto* Page = new QWidget;
+  Page->setObjectName("INFO");
+  AppTitle_Label = CreateWrappedLabel(Page, "AppTitle_Label", 16, QString());
+  DBVersionInfo_Label = CreateWrappedLabel(Page, "DBVersionInfo_Label", 88, QString());
+  return Page;
+}
+
+QWidget* TfrmMainWindow::CreateSelectDBPage() {
+  auto* Page = new QWidget;
+  Page->setObjectName("SELECTDB");
+  SelectDB_Label = CreateWrappedLabel(
+      Page, "SelectDB_Label", 16,
+      QStringLiteral("Выберите базу данных для обновления. Внимание! Перед началом обновления необходимо "
+                     "убедится в том, что никакие другие программы не подключены к базе."));
+
+  SelectDB_ButtonEdit = new QWidget(Page);
+  SelectDB_ButtonEdit->setObjectName("SelectDB_ButtonEdit");
+  SelectDB_ButtonEdit->setGeometry(16, 112, LabelWidth, 21);
+  SelectDB_Edit = new QLineEdit(SelectDB_ButtonEdit);
+  SelectDB_Edit->setObjectName("SelectDB_Edit");
+  SelectDB_Edit->setGeometry(0, 0, LabelWidth - 21, 21);
+  SelectDB_EllipsisButton = new QToolButton(SelectDB_ButtonEdit);
+  SelectDB_EllipsisButton->setObjectName("SelectDB_EllipsisButton");
+  SelectDB_EllipsisButton->setText(QStringLiteral("…"));
+  SelectDB_EllipsisButton->setGeometry(LabelWidth - 21, 0, 21, 21);
+  connect(SelectDB_EllipsisButton, &QToolButton::clicked, this,
+          [this] { FWizard->RunHandler([this] { FWizard->SelectDB_ButtonEditPropertiesButtonClick(0); }); });
+  return Page;
+}
+
+QWidget* TfrmMainWindow::CreateUpdatePage() {
+  auto* Page = new QWidget;
+  Page->setObjectName("UPDATE");
+  UpdateLog_Label = new QLabel(QStringLiteral("Обновление базы данных"), Page);
+  UpdateLog_Label->setObjectName("UpdateLog_Label");
+  UpdateLog_Label->setGeometry(16, 16, LabelWidth, UpdateLog_Label->sizeHint().height());
+
+  UpdateLog_Memo = new QPlainTextEdit(Page);
+  UpdateLog_Memo->setObjectName("UpdateLog_Memo");
+  UpdateLog_Memo->setGeometry(16, 56, 401, 265);
+  UpdateLog_Memo->setReadOnly(true);
+  UpdateLog_Memo->setLineWrapMode(QPlainTextEdit::NoWrap);
+  UpdateLog_Memo->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  UpdateLog_Memo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  QPalette Palette = UpdateLog_Memo->palette();
+  Palette.setColor(QPalette::Base, Palette.color(QPalette::Button));
+  UpdateLog_Memo->setPalette(Palette);
+  return Page;
+}
+
+void TfrmMainWindow::CreateToolsPanel() {
+  UpdateTools_Panel = new QFrame(this);
+  UpdateTools_Panel->setObjectName("UpdateTools_Panel");
+  UpdateTools_Panel->setGeometry(176, 336, 433, 57);
+  auto* Bevel = new QFrame(UpdateTools_Panel);
+  Bevel->setObjectName("UpdateTools_Bevel");
+  Bevel->setFrameShape(QFrame::HLine);
+  Bevel->setFrameShadow(QFrame::Sunken);
+  Bevel->setGeometry(0, 0, 433, 2);
+
+  Next_Button = new QPushButton(QStringLiteral("Далее >"), UpdateTools_Panel);
+  Next_Button->setObjectName("Next_Button");
+  Next_Button->setGeometry(233, 16, 89, 25);
+  Next_Button->setDefault(true);
+  connect(Next_Button, &QPushButton::clicked, this,
+          [this] { FWizard->RunHandler([this] { FWizard->Next_ButtonClick(); }); });
+
+  Cancel_Button = new QPushButton(QStringLiteral("Отмена"), UpdateTools_Panel);
+  Cancel_Button->setObjectName("Cancel_Button");
+  Cancel_Button->setGeometry(328, 16, 89, 25);
+  Cancel_Button->setAutoDefault(false);
+  connect(Cancel_Button, &QPushButton::clicked, this,
+          [this] { FWizard->RunHandler([this] { FWizard->Cancel_ButtonClick(); }); });
+}
+
+void TfrmMainWindow::SetActivePage(int APageIndex) { UpdatePages_Notebook->setCurrentIndex(APageIndex); }
+
+int TfrmMainWindow::ActivePage() const { return UpdatePages_Notebook->currentIndex(); }
+
+void TfrmMainWindow::SetNextEnabled(bool AEnabled) { Next_Button->setEnabled(AEnabled); }
+
+void TfrmMainWindow::SetLabelText(TWizardLabel ALabel, const std::string& AText) {
+  QLabel* Label = ALabel == TWizardLabel::AppTitle        ? AppTitle_Label
+                  : ALabel == TWizardLabel::DBVersionInfo ? DBVersionInfo_Label
+                                                          : DebugMode_Label;
+  Label->setText(ToQString(AText));
+  if (Label->wordWrap()) {
+    Label->resize(LabelWidth, Label->heightForWidth(LabelWidth));
+  } else {
+    Label->adjustSize();
+  }
+}
+
+void TfrmMainWindow::SetTitleFont(int APointsLarger, bool ABold) {
+  QFont Font = font();
+  Font.setPointSize(Font.pointSize() + APointsLarger);
+  Font.setBold(ABold);
+  AppTitle_Label->setFont(Font);
+  AppTitle_Label->resize(LabelWidth, AppTitle_Label->heightForWidth(LabelWidth));
+}
+
+void TfrmMainWindow::SetDBFileText(const std::string& AText) { SelectDB_Edit->setText(ToQString(AText)); }
+
+void TfrmMainWindow::SetCancelCaption(const std::string& ACaption) { Cancel_Button->setText(ToQString(ACaption)); }
+
+std::optional<std::string> TfrmMainWindow::RunOpenDialog() {
+  QFileDialog Dialog(this);
+  Dialog.setObjectName("DBOpenDialog");
+  Dialog.setFileMode(QFileDialog::ExistingFile);
+  Dialog.setAcceptMode(QFileDialog::AcceptOpen);
+  Dialog.setNameFilter(QStringLiteral("Базы данных (*.fdb)"));
+  Dialog.setDefaultSuffix(QStringLiteral("fdb"));
+  if (Dialog.exec() != QDialog::Accepted || Dialog.selectedFiles().isEmpty()) {
+    return std::nullopt;
+  }
+  return ToStdString(QFileInfo(Dialog.selectedFiles().constFirst()).absoluteFilePath());
+}
+
+TModalResult TfrmMainWindow::ShowMessageBox(const TMessageBox& ABox) {
+  const bool Owned = ABox.Owner == TMessageOwner::Application;
+  QMessageBox Box(Owned ? this : nullptr);
+  Box.setObjectName(Owned ? "ApplicationMessageBox" : "OwnerlessMessageBox");
+  Box.setText(ToQString(ABox.Text));
+  Box.setWindowTitle(ABox.Caption ? ToQString(*ABox.Caption) : QString());
+  Box.setIcon(ABox.Icon == TMessageIcon::Error ? QMessageBox::Critical : QMessageBox::Question);
+  if (ABox.Buttons == TMessageButtons::YesNo) {
+    Box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+    Box.setDefaultButton(QMessageBox::Yes);
+  } else {
+    Box.setStandardButtons(QMessageBox::Ok);
+  }
+  int Pressed = QMessageBox::NoButton;
+  if (Owned) {
+    Box.setWindowModality(Qt::ApplicationModal);
+    Pressed = Box.exec();
+  } else {
+    // The step that shows the box waits for the answer while the window stays usable.
+    Box.setWindowModality(Qt::NonModal);
+    QEventLoop Loop;
+    connect(&Box, &QMessageBox::finished, &Loop, [&](int AResult) {
+      Pressed = AResult;
+      Loop.quit();
+    });
+    Box.show();
+    Loop.exec();
+  }
+  if (ABox.Buttons == TMessageButtons::Ok) {
+    return TModalResult::Ok;
+  }
+  return Pressed == QMessageBox::Yes ? TModalResult::Yes : TModalResult::No;
+}
+
+void TfrmMainWindow::AppendLogLine(const std::string& ALine) {
+  UpdateLog_Memo->appendPlainText(ToQString(ALine));
+}
+
+void TfrmMainWindow::CloseWindow() { close(); }
+
+void TfrmMainWindow::Terminate() {
+  FTerminated = true;
+  QCoreApplication::exit(0);
+}
+
+TLocaleTimeSettings TfrmMainWindow::ReadLocaleTimeSettings() const { return ReadTimeSettings(QLocale::system()); }
+
+void TfrmMainWindow::closeEvent(QCloseEvent* AEvent) {
+  bool CanClose = true;
+  FWizard->RunHandler([&] { FWizard->FormCloseQuery(CanClose); });
+  AEvent->setAccepted(CanClose);
+}
+
+void TfrmMainWindow::changeEvent(QEvent* AEvent) {
+  if (AEvent->type() == QEvent::LocaleChange) {
+    FWizard->SettingsChanged();
+  }
+  QWidget::changeEvent(AEvent);
+}
+
+int RunWizard(const TStartOptions& AOptions) {
+  std::shared_ptr<const db::TIBClientLibrary> Library;
+  try {
+    Library = db::TIBClientLibrary::Load(AOptions.ClientLibraryName);
+  } catch (const platform::EError& Error) {
+    // Nothing of the wizard exists yet: the last-resort display of the run-time library.
+    QMessageBox Box(QMessageBox::Critical, QString::fromLatin1(ApplicationErrorCaption),
+                    ToQString(ApplicationErrorText(Error.ClassName(),
+                                                   ToStdString(QFileInfo(ToQString(AOptions.ExecutablePath)).fileName()),
+                                                   reinterpret_cast<std::uintptr_t>(&RunWizard), Error.what())),
+                    QMessageBox::Ok);
+    Box.setObjectName("ApplicationErrorBox");
+    Box.exec();
+    return 1;
+  }
+  TfrmMainWindow Window(TWizardEnvironment{AOptions.Resources, Library, AOptions.Arguments, AOptions.ExecutablePath});
+  if (Window.Terminated()) {
+    return 0;
+  }
+  Window.show();
+  return QApplication::exec();
+}
+
+}  // namespace app

@@ -1,0 +1,177 @@
+#include <QApplication>
+#include <QFileDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QStackedWidget>
+#include <QTimer>
+#include <QToolButton>
+#include <QtTest>
+
+#include <functional>
+
+#include "app/qt/ufrmMainWindow.h"
+#include "app/tests/MemoryResources.h"
+#include "package/EmbeddedResources.h"
+
+using namespace app;
+
+namespace {
+
+// Answers the next modal box or dialog once it shows, and remembers what it said.
+class TModalAnswerer {
+public:
+  explicit TModalAnswerer(std::function<void(QWidget*)> AAnswer) : FAnswer(std::move(AAnswer)) {
+    FTimer.setInterval(20);
+    QObject::connect(&FTimer, &QTimer::timeout, [this] {
+      if (QWidget* Modal = QApplication::activeModalWidget()) {
+        FTimer.stop();
+        FAnswer(Modal);
+      }
+    });
+    FTimer.start();
+  }
+
+private:
+  std::function<void(QWidget*)> FAnswer;
+  QTimer FTimer;
+};
+
+struct TSeenBox {
+  QString Title;
+  QString Text;
+};
+
+std::function<void(QWidget*)> PressInBox(QMessageBox::StandardButton AButton, TSeenBox& ASeen) {
+  return [AButton, &ASeen](QWidget* AModal) {
+    auto* Box = qobject_cast<QMessageBox*>(AModal);
+    QVERIFY(Box != nullptr);
+    ASeen = {Box->windowTitle(), Box->text()};
+    Box->button(AButton)->click();
+  };
+}
+
+}  // namespace
+
+class WizardWindowTest : public QObject {
+  Q_OBJECT
+
+private:
+  std::unique_ptr<TfrmMainWindow> CreateWindow() {
+    return std::make_unique<TfrmMainWindow>(TWizardEnvironment{
+        package::EmbeddedResources(), db::TIBClientLibrary::Load(), {}, "/usr/bin/dbupdate"});
+  }
+
+  template <typename T>
+  static T* Find(QWidget& AWindow, const char* AName) {
+    T* Widget = AWindow.findChild<T*>(QString::fromLatin1(AName));
+    if (Widget == nullptr) {
+      qFatal("no control %s", AName);
+    }
+    return Widget;
+  }
+
+private slots:
+  void ControlsStandWhereTheLayoutPutsThem() {
+    auto Window = CreateWindow();
+    QCOMPARE(Window->windowTitle(), QStringLiteral("Мастер обновления базы данных"));
+    QCOMPARE(Window->size(), QSize(609, 393));
+    QCOMPARE(Window->minimumSize(), Window->maximumSize());
+    QVERIFY(!(Window->windowFlags() & Qt::WindowMinimizeButtonHint));
+    QVERIFY(!(Window->windowFlags() & Qt::WindowMaximizeButtonHint));
+
+    const std::vector<std::pair<const char*, QRect>> Places = {
+        {"UpdateLogo_Image", {0, 0, 177, 337}},      {"UpdatePages_Notebook", {176, 0, 433, 337}},
+        {"UpdateLog_Memo", {16, 56, 401, 265}},      {"UpdateTools_Panel", {176, 336, 433, 57}},
+        {"Next_Button", {233, 16, 89, 25}},          {"Cancel_Button", {328, 16, 89, 25}},
+    };
+    for (const auto& [Name, Place] : Places) {
+      QCOMPARE(Find<QWidget>(*Window, Name)->geometry(), Place);
+    }
+    for (const char* Name : {"AppTitle_Label", "DBVersionInfo_Label", "SelectDB_Label", "SelectDB_ButtonEdit"}) {
+      QCOMPARE(Find<QWidget>(*Window, Name)->x(), 16);
+      QCOMPARE(Find<QWidget>(*Window, Name)->width(), 401);
+    }
+    QCOMPARE(Find<QWidget>(*Window, "DBVersionInfo_Label")->y(), 88);
+    QCOMPARE(Find<QWidget>(*Window, "SelectDB_ButtonEdit")->y(), 112);
+    QCOMPARE(Find<QWidget>(*Window, "DebugMode_Label")->pos(), QPoint(8, 343));
+
+    QCOMPARE(Find<QLabel>(*Window, "AppTitle_Label")->text(),
+             QStringLiteral("DataBase Struct Error Fixed (Version 1.2.1)"));
+    QVERIFY(Find<QLabel>(*Window, "AppTitle_Label")->font().bold());
+    QCOMPARE(Find<QLabel>(*Window, "AppTitle_Label")->font().pointSize(), 14);
+    QCOMPARE(Find<QLabel>(*Window, "DBVersionInfo_Label")->text(), QString());
+    QCOMPARE(Find<QLabel>(*Window, "DebugMode_Label")->text(), QString());
+    QCOMPARE(Find<QPushButton>(*Window, "Next_Button")->text(), QStringLiteral("Далее >"));
+    QVERIFY(Find<QPushButton>(*Window, "Next_Button")->isDefault());
+    QCOMPARE(Find<QPushButton>(*Window, "Cancel_Button")->text(), QStringLiteral("Отмена"));
+    QCOMPARE(Find<QLabel>(*Window, "UpdateLog_Label")->text(), QStringLiteral("Обновление базы данных"));
+    QVERIFY(Find<QPlainTextEdit>(*Window, "UpdateLog_Memo")->isReadOnly());
+    QVERIFY(!Find<QLabel>(*Window, "UpdateLogo_Image")->pixmap().isNull());
+    auto* Pages = Find<QStackedWidget>(*Window, "UpdatePages_Notebook");
+    QCOMPARE(Pages->count(), 3);
+    QCOMPARE(Pages->currentWidget()->objectName(), QStringLiteral("INFO"));
+  }
+
+  void WalksFromInfoToSelectionAndChoosesAFile() {
+    QTemporaryDir Folder;
+    const QString DatabaseFile = Folder.filePath(QStringLiteral("client.fdb"));
+    QFile(DatabaseFile).open(QIODevice::WriteOnly);
+
+    auto Window = CreateWindow();
+    Window->show();
+    auto* Next = Find<QPushButton>(*Window, "Next_Button");
+    auto* Pages = Find<QStackedWidget>(*Window, "UpdatePages_Notebook");
+    QTest::mouseClick(Next, Qt::LeftButton);
+    QCOMPARE(Pages->currentWidget()->objectName(), QStringLiteral("SELECTDB"));
+    QVERIFY(!Next->isEnabled());
+
+    QString Filter;
+    TModalAnswerer Answerer([&](QWidget* AModal) {
+      auto* Dialog = qobject_cast<QFileDialog*>(AModal);
+      QVERIFY(Dialog != nullptr);
+      Filter = Dialog->nameFilters().join(u';');
+      QCOMPARE(Dialog->defaultSuffix(), QStringLiteral("fdb"));
+      Dialog->selectFile(DatabaseFile);
+      QMetaObject::invokeMethod(Dialog, "accept");
+    });
+    QTest::mouseClick(Find<QToolButton>(*Window, "SelectDB_EllipsisButton"), Qt::LeftButton);
+    QCOMPARE(Filter, QStringLiteral("Базы данных (*.fdb)"));
+    QVERIFY(Next->isEnabled());
+    QCOMPARE(Find<QLineEdit>(*Window, "SelectDB_Edit")->text(), DatabaseFile);
+    QCOMPARE(QString::fromStdString(Window->Wizard().DBFileName()), DatabaseFile);
+
+    TSeenBox Seen;
+    TModalAnswerer No(PressInBox(QMessageBox::No, Seen));
+    QVERIFY(!Window->close());
+    QCOMPARE(Seen.Title, QStringLiteral("Выход"));
+    QCOMPARE(Seen.Text, QStringLiteral("Выйти из программы обновления?"));
+    QVERIFY(Window->isVisible());
+  }
+
+  void MissingClientLibraryEndsWithStatusOne() {
+    TSeenBox Seen;
+    TModalAnswerer Ok(PressInBox(QMessageBox::Ok, Seen));
+    const int Status = RunWizard(TStartOptions{package::EmbeddedResources(), {}, "/usr/bin/dbupdate", "libnothere.so.9"});
+    QCOMPARE(Status, 1);
+    QCOMPARE(Seen.Title, QStringLiteral("Application Error"));
+    QVERIFY2(Seen.Text.startsWith(QStringLiteral("Exception EIBClientError in module dbupdate at ")), qPrintable(Seen.Text));
+    QVERIFY2(Seen.Text.endsWith(QStringLiteral(".\r\nInterBase library libnothere.so.9 not found in the path. "
+                                               "Please install InterBase to use this functionality.\r\n")),
+             qPrintable(Seen.Text));
+  }
+
+  void UnusablePackageEndsWithStatusZero() {
+    const testing::TMemoryResources Broken("[General]\r\nUpdTitle=x\r\n", "");
+    TSeenBox Seen;
+    TModalAnswerer Ok(PressInBox(QMessageBox::Ok, Seen));
+    QCOMPARE(RunWizard(TStartOptions{Broken, {}, "/usr/bin/dbupdate"}), 0);
+    QCOMPARE(Seen.Title, QStringLiteral("Ошибка"));
+    QCOMPARE(Seen.Text, QStringLiteral("Внутренняя ошибка программы обновления"));
+  }
+};
+
+QTEST_MAIN(WizardWindowTest)
+#include "WizardWindowTest.moc"

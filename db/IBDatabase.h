@@ -121,6 +121,9 @@ private:
   void AttachQuery(TIBQuery* AQuery);
   void DetachQuery(TIBQuery* AQuery) noexcept;
   void CloseQueries() noexcept;
+  // The database is being destroyed first: nothing may reach it through this transaction or
+  // its queries any more.
+  void ForgetDatabase(const TIBDatabase* ADatabase) noexcept;
 
   TIBDatabase& FDatabase;
   std::unique_ptr<TImpl> FImpl;

@@ -8,7 +8,8 @@
 
 #include "package/EmbeddedResources.h"
 #include "package/UpdatePackage.h"
-#include "update/tests/ScriptTestDatabase.h"
+#include "testsupport/FixtureDatabase.h"
+#include "testsupport/TempFolder.h"
 
 namespace update {
 namespace {
@@ -31,6 +32,9 @@ struct TReportedError {
 class IBScriptTest : public testing::Test {
 protected:
   void SetUp() override {
+    Database.SetLoginPrompt(false);
+    Database.SetDatabaseName(FileName);
+    Database.Params().push_back("user_name=SYSDBA");
     Database.Open();
     Script.OnParseError = [this](TIBScript& ASender, const std::string& AError,
                                  const std::string& ASQLText, int ALineIndex) {
@@ -55,8 +59,9 @@ protected:
   }
 
   // Answers from a connection of its own, so only committed work is seen.
-  std::string Ask(const std::string& ASQL, std::string_view AField) {
-    return Fixture.QueryOne(ASQL, AField);
+  std::string Ask(const std::string& ASQL, const std::string& AField) {
+    const std::vector<std::string> Values = testsupport::QueryColumn(FileName, ASQL, AField);
+    return Values.empty() ? std::string() : Values.front();
   }
 
   std::string UnitName(int AId) {
@@ -69,8 +74,9 @@ protected:
                "N");
   }
 
-  TScriptTestDatabase Fixture;
-  db::TIBDatabase& Database = Fixture.Connection();
+  testsupport::TTempFolder Folder;
+  std::string FileName = testsupport::MakeDemoDatabase(Folder);
+  db::TIBDatabase Database{testsupport::ClientLibrary()};
   db::TIBTransaction Transaction{Database};
   TIBScript Script{Database, Transaction};
   std::vector<TReportedError> ParseErrors;

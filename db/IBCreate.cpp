@@ -21,8 +21,8 @@ std::string QuotedLiteral(const std::string& AText) {
 
 }  // namespace
 
-void CreateDatabase(const std::shared_ptr<const TIBClientLibrary>& ALibrary, const std::string& APath,
-                    int ADialect) {
+void CreateDatabase(const std::shared_ptr<const TIBClientLibrary>& ALibrary,
+                    const std::string& APath, int ADialect) {
   const TApi& Api = ALibrary->Api();
   TAttachmentHandle Attachment(ALibrary);
   isc_tr_handle NoTransaction = 0;

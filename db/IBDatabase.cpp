@@ -20,7 +20,8 @@ constexpr int LowestDialect = 1;
 
 EIBClientError LibraryNotFound(const std::string& AFileName) {
   return EIBClientError("InterBase library " + AFileName +
-                        " not found in the path. Please install InterBase to use this functionality");
+                        " not found in the path. "
+                        "Please install InterBase to use this functionality");
 }
 
 std::string Trimmed(const std::string& AText) {
@@ -50,7 +51,8 @@ std::string BuildParameterBlock(const std::vector<std::string>& AParams) {
     if (Name != "user_name") {
       throw EIBClientError("DPB Constant (" + Name + ") is unknown");
     }
-    std::string Value = Equals == std::string::npos ? std::string() : platform::Utf8ToAnsi(Line.substr(Equals + 1));
+    std::string Value =
+        Equals == std::string::npos ? std::string() : platform::Utf8ToAnsi(Line.substr(Equals + 1));
     constexpr std::size_t MaxItemLength = 255;
     Value.resize(std::min(Value.size(), MaxItemLength));
     Block += static_cast<char>(isc_dpb_user_name);
@@ -61,7 +63,8 @@ std::string BuildParameterBlock(const std::vector<std::string>& AParams) {
 }
 
 int ReadDatabaseDialect(const TApi& AApi, isc_db_handle* AAttachment) {
-  const char Items[] = {static_cast<char>(isc_info_db_sql_dialect), static_cast<char>(isc_info_end)};
+  const char Items[] = {static_cast<char>(isc_info_db_sql_dialect),
+                        static_cast<char>(isc_info_end)};
   std::vector<char> Answer(32, '\0');
   CallChecked(AApi, AApi.isc_database_info, AAttachment, static_cast<short>(sizeof Items), Items,
               static_cast<short>(Answer.size()), Answer.data());

@@ -36,7 +36,7 @@ struct TIBQuery::TImpl {
   TIBTransaction* Transaction;
 
   TStatementHandle Statement;
-  TSqlda Output;
+  TSqlda Output;  // of the last run; stays until the next one replaces it
   std::vector<std::string> FieldNames;  // UTF-8, as the columns are named in the result
   bool Active = false;
   bool Eof = true;

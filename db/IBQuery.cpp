@@ -234,7 +234,8 @@ std::vector<std::string> FieldNamesOf(const TSqlda& AOutput) {
   std::vector<std::string> Names;
   for (const XSQLVAR& Var : AOutput.Vars()) {
     const auto Length = std::clamp<ISC_SHORT>(Var.aliasname_length, 0, sizeof Var.aliasname);
-    Names.push_back(platform::AnsiToUtf8(std::string_view(Var.aliasname, static_cast<std::size_t>(Length))));
+    Names.push_back(
+        platform::AnsiToUtf8(std::string_view(Var.aliasname, static_cast<std::size_t>(Length))));
   }
   return Names;
 }
@@ -314,7 +315,6 @@ void TIBQuery::ExecSQL() {
 
 void TIBQuery::Close() noexcept {
   FImpl->Statement.Drop();
-  FImpl->Output = TSqlda();
   FImpl->FieldNames.clear();
   FImpl->Active = false;
   FImpl->Eof = true;

@@ -1,6 +1,7 @@
 // make-demo-db PATH: creates a demo database of the client application at PATH, to try the
 // wizard on. An existing file is never touched.
 
+#include <clocale>
 #include <filesystem>
 #include <iostream>
 
@@ -9,6 +10,8 @@
 #include "tools/DemoDatabase.h"
 
 int main(int argc, char* argv[]) {
+  // The path crosses to the client library in the locale's character set.
+  std::setlocale(LC_ALL, "");
   if (argc != 2) {
     std::cerr << "usage: make-demo-db PATH\n"
                  "Creates a client database of version 1.2.1 at PATH (the file must not exist).\n";

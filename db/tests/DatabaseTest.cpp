@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <clocale>
+#include <filesystem>
 #include <fstream>
 #include <functional>
 #include <string>
@@ -95,6 +97,40 @@ TEST(OpenErrorTest, ReportsTheEnginesTextForFilesThatCannotBeOpened) {
               (TCaughtError{"EIBInterBaseError", Case.Message}));
     EXPECT_FALSE(Database.Connected());
   }
+}
+
+// Folder names in the users' own language are common; the path has to reach the engine in the
+// locale's character set and come back readable in its messages.
+TEST(NonAsciiPathTest, APathOutsideAsciiReachesTheEngineAndComesBackInItsMessages) {
+  class TLocaleGuard {
+  public:
+    explicit TLocaleGuard(const char* ALocale) : FSaved(std::setlocale(LC_ALL, nullptr)) {
+      std::setlocale(LC_ALL, ALocale);
+    }
+    ~TLocaleGuard() { std::setlocale(LC_ALL, FSaved.c_str()); }
+    TLocaleGuard(const TLocaleGuard&) = delete;
+    TLocaleGuard& operator=(const TLocaleGuard&) = delete;
+
+  private:
+    std::string FSaved;
+  };
+  const TLocaleGuard Utf8("C.UTF-8");
+  testsupport::TTempFolder Folder;
+  const std::string Path = testsupport::MakeDemoDatabase(Folder, "\u0411\u0430\u0437\u0430.fdb");
+  ASSERT_TRUE(std::filesystem::exists(Folder.Path() / "\u0411\u0430\u0437\u0430.fdb"));
+
+  db::TIBDatabase Database(testsupport::ClientLibrary());
+  Database.SetDatabaseName(Path);
+  Database.Params().push_back("user_name=SYSDBA");
+  Database.Open();
+  EXPECT_EQ(Database.GetTableNames().size(), 21U);
+  Database.Close();
+
+  const std::string Missing = Folder.File("\u041D\u0435\u0442.fdb");
+  Database.SetDatabaseName(Missing);
+  EXPECT_EQ(CatchError([&] { Database.Open(); }).Message,
+            "I/O error during \"open\" operation for file \"" + Missing +
+                "\"\r\nError while trying to open file\r\nNo such file or directory");
 }
 
 // Checks made before anything reaches the library.

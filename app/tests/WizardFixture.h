@@ -21,7 +21,9 @@ protected:
   void StartWizard(const package::TResourceSource& AResources = package::EmbeddedResources(),
                    std::vector<std::string> AArguments = {}) {
     FWizard.reset();
+    auto OnBox = std::move(FScreen.OnBox);
     FScreen = TFakeScreen{};
+    FScreen.OnBox = std::move(OnBox);
     TWizardEnvironment Environment{AResources, testsupport::ClientLibrary(), std::move(AArguments), "/usr/bin/dbupdate"};
     if (FClock) {
       Environment.Clock = FClock;

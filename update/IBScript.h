@@ -70,9 +70,4 @@ private:
   std::string FScriptText;
 };
 
-// A data statement with each colon name outside quotes and comments turned into "?", the form
-// in which the server takes a parameter. The body of an EXECUTE BLOCK keeps its colon names:
-// there they are the block's own variables.
-[[nodiscard]] std::string ColonNamesToParameters(std::string_view AText);
-
 }  // namespace update

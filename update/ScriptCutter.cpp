@@ -27,6 +27,20 @@ constexpr std::size_t npos = std::string_view::npos;
                     [](char A, char B) { return AsciiUpper(A) == B; });
 }
 
+[[nodiscard]] bool IsLetter(char AChar) {
+  return (AChar >= 'A' && AChar <= 'Z') || (AChar >= 'a' && AChar <= 'z');
+}
+
+[[nodiscard]] bool IsNameChar(char AChar) {
+  return IsLetter(AChar) || (AChar >= '0' && AChar <= '9') || AChar == '_' || AChar == '$';
+}
+
+// Just past the first AClose from APos on; the end of the text when there is none.
+[[nodiscard]] std::size_t SkipPast(std::string_view AText, std::size_t APos, std::string_view AClose) {
+  const std::size_t Close = AText.find(AClose, APos);
+  return Close == std::string_view::npos ? AText.size() : Close + AClose.size();
+}
+
 // The first words of a statement; a fourth word is kept only to tell "three words" from "more".
 struct TFirstWords {
   std::array<std::string_view, 4> Word{};
@@ -48,6 +62,11 @@ struct TFirstWords {
     Result.Word[Result.Count++] = AText.substr(Start, Pos - Start);
   }
   return Result;
+}
+
+[[nodiscard]] bool IsExecuteBlock(std::string_view AText) {
+  const TFirstWords Words = SplitFirstWords(AText);
+  return Words.Is(0, "EXECUTE") && Words.Is(1, "BLOCK");
 }
 
 // COMMIT and ROLLBACK: alone, or followed by RETAINING and nothing else.
@@ -254,6 +273,40 @@ std::string NormalizeLineBreaks(std::string_view AText) {
     *Target++ = '\r';
     *Target++ = '\n';
   }
+  return Result;
+}
+
+std::string ColonNamesToParameters(std::string_view AText) {
+  const bool ExecuteBlock = IsExecuteBlock(AText);
+  std::string Result;
+  Result.reserve(AText.size());
+  std::size_t Copied = 0;
+  std::size_t Pos = 0;
+  while (Pos < AText.size()) {
+    const char Char = AText[Pos];
+    const std::string_view Rest = AText.substr(Pos);
+    if (Char == '\'' || Char == '"') {
+      Pos = SkipPast(AText, Pos + 1, std::string_view(&Char, 1));
+    } else if (Rest.starts_with("/*")) {
+      Pos = SkipPast(AText, Pos + 2, "*/");
+    } else if (Rest.starts_with("--")) {
+      // The script keeps "--" in its statements, and the server reads it as a comment.
+      Pos = SkipPast(AText, Pos + 2, "\n");
+    } else if (Char == ':' && Pos + 1 < AText.size() && IsLetter(AText[Pos + 1])) {
+      Result.append(AText.substr(Copied, Pos - Copied));
+      Result += '?';
+      Pos += 2;
+      while (Pos < AText.size() && IsNameChar(AText[Pos])) ++Pos;
+      Copied = Pos;
+    } else if (ExecuteBlock && IsLetter(Char) && (Pos == 0 || !IsNameChar(AText[Pos - 1]))) {
+      const std::size_t Start = Pos;
+      while (Pos < AText.size() && IsNameChar(AText[Pos])) ++Pos;
+      if (SameWord(AText.substr(Start, Pos - Start), "AS")) break;
+    } else {
+      ++Pos;
+    }
+  }
+  Result.append(AText.substr(Copied));
   return Result;
 }
 

@@ -213,25 +213,5 @@ TEST_F(IBScriptTest, ScriptIsKeptAsCrLfLines) {
   EXPECT_EQ(Script.ScriptText(), "A\r\nB\r\nC\r\n");
 }
 
-struct TColonCase {
-  std::string_view Text;
-  std::string_view Sent;
-};
-
-TEST(ColonNamesToParametersTest, ReplacesNamesOutsideQuotesCommentsAndBlockBodies) {
-  const TColonCase Cases[] = {
-      {"UPDATE T SET A = :A, B = ':B', C = \":C\" WHERE D = :Long_Name$1",
-       "UPDATE T SET A = ?, B = ':B', C = \":C\" WHERE D = ?"},
-      {"SELECT 1 FROM R /* :X */ WHERE A = :Y -- :Z\r\nAND B = :W AND C = :1",
-       "SELECT 1 FROM R /* :X */ WHERE A = ? -- :Z\r\nAND B = ? AND C = :1"},
-      {"execute block (P INTEGER = :P) returns (Q INTEGER) as begin Q = :P; suspend; end",
-       "execute block (P INTEGER = ?) returns (Q INTEGER) as begin Q = :P; suspend; end"},
-      {"EXECUTE PROCEDURE P(:A)", "EXECUTE PROCEDURE P(?)"},
-  };
-  for (const TColonCase& Case : Cases) {
-    EXPECT_EQ(ColonNamesToParameters(Case.Text), Case.Sent);
-  }
-}
-
 }  // namespace
 }  // namespace update

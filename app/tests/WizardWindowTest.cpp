@@ -15,6 +15,8 @@
 #include "app/qt/ufrmMainWindow.h"
 #include "app/tests/MemoryResources.h"
 #include "package/EmbeddedResources.h"
+#include "testsupport/FixtureDatabase.h"
+#include "testsupport/TempFolder.h"
 
 using namespace app;
 
@@ -38,6 +40,18 @@ private:
   std::function<void(QWidget*)> FAnswer;
   QTimer FTimer;
 };
+
+// Chooses AFile in the file dialog by typing its full path, as a user may: the dialog reads
+// its folders in the background, so selecting through its views would race with that.
+void ChooseFile(QWidget* AModal, const QString& AFile) {
+  auto* Dialog = qobject_cast<QFileDialog*>(AModal);
+  QVERIFY(Dialog != nullptr);
+  auto* FileNameEdit = Dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+  QVERIFY(FileNameEdit != nullptr);
+  FileNameEdit->setText(AFile);
+  QMetaObject::invokeMethod(Dialog, "accept");
+  QTRY_VERIFY(!Dialog->isVisible());
+}
 
 struct TSeenBox {
   QString Title;
@@ -134,8 +148,7 @@ private slots:
       QVERIFY(Dialog != nullptr);
       Filter = Dialog->nameFilters().join(u';');
       QCOMPARE(Dialog->defaultSuffix(), QStringLiteral("fdb"));
-      Dialog->selectFile(DatabaseFile);
-      QMetaObject::invokeMethod(Dialog, "accept");
+      ChooseFile(Dialog, DatabaseFile);
     });
     QTest::mouseClick(Find<QToolButton>(*Window, "SelectDB_EllipsisButton"), Qt::LeftButton);
     QCOMPARE(Filter, QStringLiteral("Базы данных (*.fdb)"));
@@ -149,6 +162,34 @@ private slots:
     QCOMPARE(Seen.Title, QStringLiteral("Выход"));
     QCOMPARE(Seen.Text, QStringLiteral("Выйти из программы обновления?"));
     QVERIFY(Window->isVisible());
+  }
+
+  void RunsTheUpdateAndShowsItsLog() {
+    const testsupport::TTempFolder Folder;
+    const QString DatabaseFile = QString::fromStdString(testsupport::MakeDemoDatabase(Folder));
+    auto Window = CreateWindow();
+    Window->show();
+    auto* Next = Find<QPushButton>(*Window, "Next_Button");
+    QTest::mouseClick(Next, Qt::LeftButton);
+    {
+      TModalAnswerer Choose([&](QWidget* AModal) { ChooseFile(AModal, DatabaseFile); });
+      QTest::mouseClick(Find<QToolButton>(*Window, "SelectDB_EllipsisButton"), Qt::LeftButton);
+    }
+
+    TSeenBox Question;
+    TModalAnswerer Yes(PressInBox(QMessageBox::Yes, Question));
+    QTest::mouseClick(Next, Qt::LeftButton);
+    QCOMPARE(Question.Text, QStringLiteral("Удалить резервную копию базы данных?"));
+    QCOMPARE(Find<QStackedWidget>(*Window, "UpdatePages_Notebook")->currentWidget()->objectName(),
+             QStringLiteral("UPDATE"));
+    QVERIFY(!Next->isEnabled());
+    QCOMPARE(Find<QPushButton>(*Window, "Cancel_Button")->text(), QStringLiteral("Закрыть"));
+    const QStringList Log = Find<QPlainTextEdit>(*Window, "UpdateLog_Memo")->toPlainText().split(u'\n');
+    QCOMPARE(Log.size(), 20);
+    QVERIFY(Log.first().startsWith(u'['));
+    QVERIFY(Log.first().endsWith(QStringLiteral("] Резервная копия базы данных успешно создана;")));
+    QVERIFY(Log.last().endsWith(QStringLiteral("] Резервная копия базы данных удалена;")));
+    QVERIFY2(Window->close(), "a complete update closes without a question");
   }
 
   void MissingClientLibraryEndsWithStatusOne() {

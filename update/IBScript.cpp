@@ -21,24 +21,28 @@ void TIBScript::SetScript(const std::vector<std::string>& ALines) {
   }
   // A line that holds a break of its own counts as two, as it would after a round trip
   // through the text.
-  FScriptText = NormalizeLineBreaks(Text);
+  FScriptText = std::make_shared<const std::string>(NormalizeLineBreaks(Text));
 }
 
-void TIBScript::SetScriptText(std::string_view AText) { FScriptText = NormalizeLineBreaks(AText); }
+void TIBScript::SetScriptText(std::string_view AText) {
+  FScriptText = std::make_shared<const std::string>(NormalizeLineBreaks(AText));
+}
 
 std::vector<std::string> TIBScript::Script() const {
+  const std::string& Text = *FScriptText;
   std::vector<std::string> Lines;
   std::size_t Pos = 0;
-  while (Pos < FScriptText.size()) {
-    const std::size_t Break = FScriptText.find("\r\n", Pos);
-    Lines.emplace_back(FScriptText.substr(Pos, Break - Pos));
+  while (Pos < Text.size()) {
+    const std::size_t Break = Text.find("\r\n", Pos);
+    Lines.emplace_back(Text.substr(Pos, Break - Pos));
     Pos = Break + 2;
   }
   return Lines;
 }
 
 void TIBScript::ExecuteScript() {
-  TScriptCutter Cutter(FScriptText, FTerminator);
+  const std::shared_ptr<const std::string> Text = FScriptText;
+  TScriptCutter Cutter(*Text, FTerminator);
   db::TIBQuery DataQuery(FDatabase, FTransaction);
   db::TIBQuery SchemaQuery(FDatabase, FSchemaTransaction);
   for (;;) {

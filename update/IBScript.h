@@ -1,6 +1,7 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -48,7 +49,7 @@ public:
   void SetScriptText(std::string_view AText);
   [[nodiscard]] std::vector<std::string> Script() const;
   // The lines, each followed by CR LF.
-  [[nodiscard]] const std::string& ScriptText() const { return FScriptText; }
+  [[nodiscard]] const std::string& ScriptText() const { return *FScriptText; }
 
   void ExecuteScript();
 
@@ -67,7 +68,9 @@ private:
   db::TIBTransaction FSchemaTransaction;
   std::string FTerminator = ";";
   bool FAutoDDL = true;
-  std::string FScriptText;
+  // Shared with a running ExecuteScript, so that an event handler may give the executor a new
+  // script without pulling the text from under the statements being cut.
+  std::shared_ptr<const std::string> FScriptText = std::make_shared<const std::string>();
 };
 
 }  // namespace update

@@ -154,6 +154,17 @@ TEST_F(IBScriptTest, IgnoredErrorGoesOnWithTheNextStatementAfterRollingBackItsOw
   EXPECT_EQ(ColumnCount("T_NOTE"), "4");
 }
 
+TEST_F(IBScriptTest, HandlerMayGiveANewScriptWhileTheOldOneRuns) {
+  Script.OnExecuteError = [this](TIBScript&, const std::string&, const std::string&, int,
+                                 bool& AIgnore) {
+    Script.SetScriptText("DELETE FROM T_UNIT;");
+    AIgnore = true;
+  };
+  RunBlock("INSERT INTO T_NOWHERE VALUES (1);\r\nINSERT INTO T_UNIT (ID, S_NAME) VALUES (21, 'after');");
+  EXPECT_EQ(UnitName(21), "after");
+  EXPECT_EQ(Script.ScriptText(), "DELETE FROM T_UNIT;\r\n");
+}
+
 TEST_F(IBScriptTest, ParseErrorsStopTheBlock) {
   RunBlock("INSERT INTO T_UNIT (ID, S_NAME) VALUES (13, 'first');\r\n-- note\r\nINSERT INTO T_UNIT "
            "(ID, S_NAME) VALUES (14, 'second');\r\nINSERT INTO T_UNIT (ID, S_NAME) VALUES (15, 'x');");

@@ -6,10 +6,10 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 
 #include "app/tests/MemoryResources.h"
 #include "app/tests/WizardFixture.h"
+#include "testsupport/FileBytes.h"
 
 namespace app {
 namespace {
@@ -38,10 +38,7 @@ std::string EmbeddedDescriptor() {
   return {Bytes->begin(), Bytes->end()};
 }
 
-std::string ReadBytes(const std::string& AFile) {
-  std::ifstream File(AFile, std::ios::binary);
-  return {std::istreambuf_iterator<char>(File), std::istreambuf_iterator<char>()};
-}
+std::string ReadBytes(const std::string& AFile) { return testsupport::ReadFileBytes(AFile); }
 
 // Compared as a flag: a failure must not print a whole database file.
 bool HoldsBytes(const std::string& AFile, const std::string& ABytes) { return ReadBytes(AFile) == ABytes; }
@@ -313,7 +310,7 @@ TEST_P(FileFault, OldContentsSurviveUnderTheDatabaseNameOrInTheNamedBackup) {
     SCOPED_TRACE("failing operation " + std::to_string(Failing));
     fs::remove_all(FFolder.Path());
     fs::create_directory(FFolder.Path());
-    { std::ofstream(File, std::ios::binary) << Before; }
+    testsupport::WriteFileBytes(File, Before);
     FFileOperations = std::make_shared<TFailingFileOperations>(Failing);
     RunUpdate(File);
 

@@ -12,6 +12,8 @@
 #include <fstream>
 #include <iterator>
 
+#include "testsupport/FileBytes.h"
+
 namespace platform {
 namespace {
 
@@ -30,10 +32,7 @@ protected:
   void Write(const std::string& AName, const std::string& ABytes) const {
     std::ofstream(PathOf(AName), std::ios::binary) << ABytes;
   }
-  std::string Read(const std::string& AName) const {
-    std::ifstream File(PathOf(AName), std::ios::binary);
-    return {std::istreambuf_iterator<char>(File), std::istreambuf_iterator<char>()};
-  }
+  std::string Read(const std::string& AName) const { return testsupport::ReadFileBytes(PathOf(AName)); }
   size_t FileCount() const { return static_cast<size_t>(std::distance(fs::directory_iterator(FFolder), {})); }
 
   fs::path FFolder;

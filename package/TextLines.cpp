@@ -5,29 +5,12 @@
 #include <initializer_list>
 
 #include "platform/TextCodec.h"
+#include "platform/Utf8.h"
 
 namespace package {
 namespace {
 
 constexpr char32_t ReplacementCharacter = 0xFFFD;
-
-void AppendUtf8(std::string& AOut, char32_t ACode) {
-  if (ACode < 0x80) {
-    AOut += static_cast<char>(ACode);
-  } else if (ACode < 0x800) {
-    AOut += static_cast<char>(0xC0 | (ACode >> 6));
-    AOut += static_cast<char>(0x80 | (ACode & 0x3F));
-  } else if (ACode < 0x10000) {
-    AOut += static_cast<char>(0xE0 | (ACode >> 12));
-    AOut += static_cast<char>(0x80 | ((ACode >> 6) & 0x3F));
-    AOut += static_cast<char>(0x80 | (ACode & 0x3F));
-  } else {
-    AOut += static_cast<char>(0xF0 | (ACode >> 18));
-    AOut += static_cast<char>(0x80 | ((ACode >> 12) & 0x3F));
-    AOut += static_cast<char>(0x80 | ((ACode >> 6) & 0x3F));
-    AOut += static_cast<char>(0x80 | (ACode & 0x3F));
-  }
-}
 
 bool StartsWith(TResourceBytes ABytes, std::initializer_list<std::uint8_t> AMark) {
   return ABytes.size() >= AMark.size() && std::equal(AMark.begin(), AMark.end(), ABytes.begin());
@@ -54,12 +37,12 @@ std::string DecodeUtf16(TResourceBytes ABytes, bool ABigEndian) {
   for (size_t I = 0; I < Count; ++I) {
     const char32_t Code = Unit(I);
     if (IsHighSurrogate(Code) && I + 1 < Count && IsLowSurrogate(Unit(I + 1))) {
-      AppendUtf8(Result, 0x10000 + ((Code - 0xD800) << 10) + (Unit(I + 1) - 0xDC00));
+      platform::AppendUtf8(Result, 0x10000 + ((Code - 0xD800) << 10) + (Unit(I + 1) - 0xDC00));
       ++I;
     } else if (IsHighSurrogate(Code) || IsLowSurrogate(Code)) {
-      AppendUtf8(Result, ReplacementCharacter);
+      platform::AppendUtf8(Result, ReplacementCharacter);
     } else {
-      AppendUtf8(Result, Code);
+      platform::AppendUtf8(Result, Code);
     }
   }
   return Result;

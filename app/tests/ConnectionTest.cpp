@@ -52,6 +52,8 @@ struct TBentDatabase {
   std::string Refusal;  // empty: the database passes
 };
 
+void PrintTo(const TBentDatabase& ACase, std::ostream* AStream) { *AStream << ACase.Name; }
+
 class BentDatabase : public Connection, public ::testing::WithParamInterface<TBentDatabase> {};
 
 TEST_P(BentDatabase, IsRefusedWithTheFirstFailingCheckAndClosed) {

@@ -296,6 +296,8 @@ struct TFaultScenario {
   int Operations;       // file operations of the run when none fails
 };
 
+void PrintTo(const TFaultScenario& AScenario, std::ostream* AStream) { *AStream << AScenario.Name; }
+
 class FileFault : public UpdateRun, public ::testing::WithParamInterface<TFaultScenario> {};
 
 TEST_P(FileFault, OldContentsSurviveUnderTheDatabaseNameOrInTheNamedBackup) {

@@ -76,6 +76,14 @@ struct TDebugSwitchCase {
   bool DebugMode;
 };
 
+void PrintTo(const TDebugSwitchCase& ACase, std::ostream* AStream) {
+  *AStream << "{";
+  for (const auto& Argument : ACase.Arguments) {
+    *AStream << " \"" << Argument << "\"";
+  }
+  *AStream << " }";
+}
+
 class DebugSwitch : public WizardFlow, public ::testing::WithParamInterface<TDebugSwitchCase> {};
 
 TEST_P(DebugSwitch, IsRecognisedOnlyAsTheFirstArgumentInAnyLetterCase) {

@@ -64,8 +64,17 @@ TEST(DialectTest, ADialectOneDatabaseOpensInDialectOne) {
   EXPECT_EQ(Query.FieldAsInteger("V_INTEGER"), 2);
 }
 
+void ExpectOpenError(const std::string& APath, const std::string& AMessage) {
+  SCOPED_TRACE(APath);
+  db::TIBDatabase Database(testsupport::ClientLibrary());
+  Database.SetDatabaseName(APath);
+  Database.Params().push_back("user_name=SYSDBA");
+  EXPECT_EQ(CatchError([&] { Database.Open(); }), (TCaughtError{"EIBInterBaseError", AMessage}));
+  EXPECT_FALSE(Database.Connected());
+}
+
 // Attach failures come back with the engine's own texts, one line per status entry joined by
-// CR LF, without the final full stop (the unreachable-server case has one to lose).
+// CR LF, without the final full stop.
 TEST(OpenErrorTest, ReportsTheEnginesTextForFilesThatCannotBeOpened) {
   testsupport::TTempFolder Folder;
   const std::string Missing = Folder.File("missing.fdb");
@@ -73,7 +82,6 @@ TEST(OpenErrorTest, ReportsTheEnginesTextForFilesThatCannotBeOpened) {
   const std::string NotADatabase = Folder.File("text.fdb");
   std::ofstream(Short) << "not a database\n";
   std::ofstream(NotADatabase) << std::string(65536, 'x');
-  const std::string Unreachable = "127.0.0.1/1:" + Missing;
 
   struct TCase {
     std::string Path;
@@ -85,18 +93,21 @@ TEST(OpenErrorTest, ReportsTheEnginesTextForFilesThatCannotBeOpened) {
       {Short, "I/O error during \"read\" operation for file \"" + Short +
                   "\"\r\nFile size is less than expected"},
       {NotADatabase, "file " + NotADatabase + " is not a valid database"},
-      {Unreachable,
-       "Unable to complete network request to host \"127.0.0.1\".\r\nFailed to establish a connection"},
   };
   for (const TCase& Case : Cases) {
-    SCOPED_TRACE(Case.Path);
-    db::TIBDatabase Database(testsupport::ClientLibrary());
-    Database.SetDatabaseName(Case.Path);
-    Database.Params().push_back("user_name=SYSDBA");
-    EXPECT_EQ(CatchError([&] { Database.Open(); }),
-              (TCaughtError{"EIBInterBaseError", Case.Message}));
-    EXPECT_FALSE(Database.Connected());
+    ExpectOpenError(Case.Path, Case.Message);
   }
+}
+
+// The engine's text for an unreachable server ends with a full stop of its own, the one to lose.
+TEST(OpenErrorTest, DropsTheFinalFullStopOfTheEnginesText) {
+#if defined(__SANITIZE_ADDRESS__)
+  // The client's network threads are still winding down at exit and crash LeakSanitizer's
+  // tracer (a fatal error of the sanitizer, no finding); the plain build runs this case.
+  GTEST_SKIP() << "not under AddressSanitizer";
+#endif
+  ExpectOpenError("127.0.0.1/1:/nowhere/missing.fdb",
+                  "Unable to complete network request to host \"127.0.0.1\".\r\nFailed to establish a connection");
 }
 
 // Folder names in the users' own language are common; the path has to reach the engine in the

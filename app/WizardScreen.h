@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 
@@ -7,7 +8,7 @@
 
 namespace app {
 
-enum class TMessageIcon { Error, Question };
+enum class TMessageIcon { Error, Question, Information };
 enum class TMessageButtons { Ok, YesNo };
 enum class TModalResult { Ok, Yes, No };
 
@@ -42,6 +43,12 @@ public:
   [[nodiscard]] virtual std::optional<std::string> RunOpenDialog() = 0;
   virtual TModalResult ShowMessageBox(const TMessageBox& ABox) = 0;
   virtual void AppendLogLine(const std::string& ALine) = 0;
+  // The progress bar of the update page: shown with ADone of ATotal, or hidden.
+  virtual void ShowProgress(std::uint64_t ADone, std::uint64_t ATotal) = 0;
+  virtual void HideProgress() = 0;
+  // Lets the window repaint and answer the user in the middle of long work, as the message loop
+  // would between two events.
+  virtual void ProcessMessages() = 0;
   // Asks the window to close; closing goes through the wizard's close query.
   virtual void CloseWindow() = 0;
   // Ends the application without showing the window any further.

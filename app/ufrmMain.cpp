@@ -45,6 +45,7 @@ TfrmMain::TfrmMain(TWizardScreen& AScreen, TWizardEnvironment AEnvironment)
                                          const std::string& SQLText, int LineIndex, bool& Ignore) {
     UpdateIBScriptExecuteError(Sender, Error, SQLText, LineIndex, Ignore);
   };
+  UpdateIBScript.OnStatementExecuted = [this](update::TIBScript& /*Sender*/) { KeepWindowAlive(); };
 }
 
 TfrmMain::~TfrmMain() {
@@ -105,6 +106,9 @@ bool TfrmMain::LoadUpdateInfo() {
 }
 
 void TfrmMain::Next_ButtonClick() {
+  if (FUpdateRunning) {
+    return;  // the run happens once; the window may turn its events in the middle of it
+  }
   switch (FScreen.ActivePage()) {
     case InfoPage:
       FScreen.SetActivePage(SelectDBPage);
@@ -119,6 +123,9 @@ void TfrmMain::Next_ButtonClick() {
 }
 
 void TfrmMain::SelectDB_ButtonEditPropertiesButtonClick(int /*AButtonIndex*/) {
+  if (FUpdateRunning) {
+    return;
+  }
   const auto Chosen = FScreen.RunOpenDialog();
   if (!Chosen) {
     return;
@@ -128,6 +135,7 @@ void TfrmMain::SelectDB_ButtonEditPropertiesButtonClick(int /*AButtonIndex*/) {
   if (!FDBFileName.empty() && FScreen.ActivePage() == SelectDBPage) {
     FScreen.SetNextEnabled(true);
   }
+  CheckInterruptedUpdate();
 }
 
 void TfrmMain::Cancel_ButtonClick() { FScreen.CloseWindow(); }
@@ -172,6 +180,7 @@ void TfrmMain::ShowErrorBox(const std::exception& AError, TMessageOwner AOwner) 
 
 void TfrmMain::AddLogMessage(const std::string& AMessage) {
   FScreen.AppendLogLine(FormatLogLine(FEnvironment.Clock(), FLocaleTimeSettings, AMessage));
+  KeepWindowAlive();  // the line shows as soon as it is added
 }
 
 }  // namespace app

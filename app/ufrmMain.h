@@ -98,13 +98,22 @@ private:
   void ShowStartPage();
   // Next on the selection page: the update run.
   void StartUpdate();
+  // Lets the window live between two short steps of a run.
+  void KeepWindowAlive();
   bool MakeBackup(const std::string& ABackupFile);
+  bool RecordRunStart(const std::string& ABackupFile);
+  void RemoveRunRecord();
   void RunScriptBlocks();
   void RunScriptBlock(std::size_t AIndex);
   void FinishUpdate(const std::string& ABackupFile);
   void RestoreBackup(const std::string& ABackupFile);
   void OfferBackupDeletion(const std::string& ABackupFile);
   void LogFileAccessError(int AErrorCode);
+  // A run of this database that never ended: offered to be undone when the database is chosen.
+  void CheckInterruptedUpdate();
+  void RestoreInterruptedUpdate(const std::string& ABackupFile, const std::string& ARecordFile);
+  void ShowFileAccessError(int AErrorCode);
+  void ShowInformation(const std::string& AText);
   void ShowErrorBox(const std::exception& AError, TMessageOwner AOwner);
 
   TWizardScreen& FScreen;

@@ -1,10 +1,21 @@
 // The update run behind Next on the selection page: backup, checks, script blocks, and then
-// restore or clean-up. Whatever happens, the database's old contents stay either under its own
-// name or in a backup file that the log names.
+// restore or clean-up. The database file never leaves its name: the backup is a copy made
+// beside it, a record names that backup while the run may change the database, and a failed
+// run puts the backup back over the database in one atomic step. Whatever stops the program,
+// the database's old contents stay either under its own name or in the backup that the record
+// or the log names; the next start offers to put back the backup of a run that never ended.
+//
+// The run stays on the window's thread: the database components and every message box belong
+// to it, and the run's steps are ordered by the user's answers anyway. Instead, the copy hands
+// control back to the window after each of its short slices and the executor after each
+// statement, so the window repaints and answers the user all through the run. Next stays
+// disabled while it runs, and closing waits for its end.
 #include <exception>
 
+#include "app/RunRecord.h"
 #include "app/ufrmMain.h"
 #include "platform/Exception.h"
+#include "platform/FileSystem.h"
 
 namespace app {
 namespace {
@@ -20,6 +31,21 @@ constexpr const char* SDeleteBackupQuestion = "Удалить резервную
 constexpr const char* SBackupDeleted = "Резервная копия базы данных удалена";
 constexpr const char* SCloseCaption = "Закрыть";
 constexpr const char* SDebugModeError = "Debug Mode Error";
+constexpr const char* SErrorCaption = "Ошибка";
+constexpr const char* SInterruptedQuestion =
+    "Предыдущее обновление этой базы данных было прервано. Резервная копия базы данных сохранена в файле %s. "
+    "Восстановить базу данных из резервной копии?";
+constexpr const char* SInterruptedRestored = "База данных восстановлена из резервной копии";
+constexpr const char* SInterruptedBackupMissing =
+    "Предыдущее обновление этой базы данных было прервано, но его резервная копия %s не найдена. "
+    "Запись о прерванном обновлении удалена";
+
+// A record is a few dozen bytes; anything much larger under its name is not one.
+constexpr std::size_t MaxRunRecordSize = 4096;
+
+std::string WithName(std::string AFormat, const std::string& AName) {
+  return AFormat.replace(AFormat.find("%s"), 2, AName);
+}
 
 }  // namespace
 
@@ -49,6 +75,12 @@ void TfrmMain::StartUpdate() {
   }
 }
 
+void TfrmMain::KeepWindowAlive() {
+  if (FUpdateRunning) {
+    FScreen.ProcessMessages();
+  }
+}
+
 bool TfrmMain::DataBaseUpdate() {
   FUpdateError = false;
   const platform::TPathParts Parts = platform::SplitPath(FDBFileName);
@@ -57,6 +89,9 @@ bool TfrmMain::DataBaseUpdate() {
     return false;
   }
   AddLogMessage(SBackupCreated);
+  if (!RecordRunStart(BackupFile)) {
+    return false;
+  }
   try {
     if (DataBaseConnect(Parts.Folder + Parts.FileName)) {
       RunScriptBlocks();
@@ -77,33 +112,56 @@ bool TfrmMain::DataBaseUpdate() {
 bool TfrmMain::MakeBackup(const std::string& ABackupFile) {
   platform::TFileOperations& Files = *FEnvironment.FileOperations;
   int Error = 0;
-  // A program that has the database open holds this lock; on Linux the rename below would
-  // succeed under its feet and it would go on writing into the backup.
+  // A program that has the database open holds this lock, and would go on changing the file
+  // while we copy it. Ours is held until the copy is complete.
   const auto Lock = Files.LockExclusive(FDBFileName, Error);
   if (!Lock) {
     FUpdateError = true;
     LogFileAccessError(Error);
     return false;
   }
-  Error = Files.MoveFileNoReplace(FDBFileName, ABackupFile);
-  if (Error != 0) {
-    FUpdateError = true;
-    LogFileAccessError(Error);
-    return false;
+  FScreen.ShowProgress(0, 0);
+  const platform::TFileResult Copy =
+      Files.CopyFileNoReplace(FDBFileName, ABackupFile, [this](std::uint64_t ACopied, std::uint64_t ATotal) {
+        FScreen.ShowProgress(ACopied, ATotal);
+        KeepWindowAlive();
+      });
+  FScreen.HideProgress();
+  if (Copy.Succeeded()) {
+    return true;
   }
-  Error = Files.CopyFileReplacing(ABackupFile, FDBFileName);
-  if (Error != 0) {
-    FUpdateError = true;
-    // Put the database back where the client application looks for it.
-    const int MoveBackError = Files.MoveFileNoReplace(ABackupFile, FDBFileName);
-    LogFileAccessError(Error);
-    if (MoveBackError != 0) {
-      LogFileAccessError(MoveBackError);
-      AddLogMessage(SBackupKept + ABackupFile);
-    }
-    return false;
+  FUpdateError = true;
+  LogFileAccessError(Copy.Error);
+  if (Copy.Done) {
+    // The copy is complete but its name may not survive a crash: nothing is changed on such a
+    // backup, and the user learns where it is.
+    AddLogMessage(SBackupKept + ABackupFile);
   }
-  return true;
+  return false;
+}
+
+bool TfrmMain::RecordRunStart(const std::string& ABackupFile) {
+  const platform::TFileResult Written = FEnvironment.FileOperations->WriteFileReplacing(
+      RunRecordFile(FDBFileName), FormatRunRecord(platform::SplitPath(ABackupFile).FileName));
+  if (Written.Succeeded()) {
+    return true;
+  }
+  // Without a record on disk an interrupted run could not be put right: the database is not
+  // touched.
+  FUpdateError = true;
+  LogFileAccessError(Written.Error);
+  if (Written.Done) {
+    RemoveRunRecord();
+  }
+  AddLogMessage(SBackupKept + ABackupFile);
+  return false;
+}
+
+void TfrmMain::RemoveRunRecord() {
+  const platform::TFileResult Removed = FEnvironment.FileOperations->DeleteFile(RunRecordFile(FDBFileName));
+  if (Removed.Error != 0) {
+    LogFileAccessError(Removed.Error);
+  }
 }
 
 void TfrmMain::RunScriptBlocks() {
@@ -135,34 +193,99 @@ void TfrmMain::RunScriptBlock(std::size_t AIndex) {
 void TfrmMain::FinishUpdate(const std::string& ABackupFile) {
   if (FUpdateError) {
     RestoreBackup(ABackupFile);
-  } else {
-    OfferBackupDeletion(ABackupFile);
+    return;
   }
+  // The database is complete now, updated or untouched: a backup kept from here on is the
+  // user's own and no interrupted run.
+  RemoveRunRecord();
+  OfferBackupDeletion(ABackupFile);
 }
 
 void TfrmMain::RestoreBackup(const std::string& ABackupFile) {
-  platform::TFileOperations& Files = *FEnvironment.FileOperations;
-  int Error = Files.DeleteFile(FDBFileName);
-  if (Error == 0) {
-    Error = Files.MoveFileNoReplace(ABackupFile, FDBFileName);
+  const platform::TFileResult Restore = FEnvironment.FileOperations->ReplaceFile(ABackupFile, FDBFileName);
+  if (Restore.Error != 0) {
+    LogFileAccessError(Restore.Error);
   }
-  if (Error == 0) {
-    AddLogMessage(SRestored);
+  if (!Restore.Done) {
+    // The record stays: the next start offers to put this backup back.
+    AddLogMessage(SBackupKept + ABackupFile);
     return;
   }
-  LogFileAccessError(Error);
-  AddLogMessage(SBackupKept + ABackupFile);
+  AddLogMessage(SRestored);
+  RemoveRunRecord();
 }
 
 void TfrmMain::OfferBackupDeletion(const std::string& ABackupFile) {
   const auto Answer = FScreen.ShowMessageBox({SDeleteBackupQuestion, std::nullopt, TMessageIcon::Question,
                                               TMessageButtons::YesNo, TMessageOwner::Application});
-  if (Answer == TModalResult::Yes && FEnvironment.FileOperations->DeleteFile(ABackupFile) == 0) {
-    AddLogMessage(SBackupDeleted);
+  if (Answer != TModalResult::Yes) {
+    return;
   }
+  const platform::TFileResult Deleted = FEnvironment.FileOperations->DeleteFile(ABackupFile);
+  if (!Deleted.Done) {
+    return;
+  }
+  if (Deleted.Error != 0) {
+    LogFileAccessError(Deleted.Error);
+  }
+  AddLogMessage(SBackupDeleted);
 }
 
 void TfrmMain::LogFileAccessError(int AErrorCode) { AddLogMessage(SFileAccessError + std::to_string(AErrorCode)); }
+
+void TfrmMain::CheckInterruptedUpdate() {
+  const std::string RecordFile = RunRecordFile(FDBFileName);
+  const auto Record = platform::ReadSmallFile(RecordFile, MaxRunRecordSize);
+  const auto BackupName = Record ? ParseRunRecord(*Record) : std::nullopt;
+  if (!BackupName) {
+    return;  // not a record this program wrote: not ours to act on or to remove
+  }
+  const std::string BackupFile = platform::SplitPath(FDBFileName).Folder + *BackupName;
+  if (!platform::FileExists(BackupFile)) {
+    (void)FEnvironment.FileOperations->DeleteFile(RecordFile);
+    ShowInformation(WithName(SInterruptedBackupMissing, *BackupName));
+    return;
+  }
+  const auto Answer =
+      FScreen.ShowMessageBox({WithName(SInterruptedQuestion, BackupFile), std::nullopt, TMessageIcon::Question,
+                              TMessageButtons::YesNo, TMessageOwner::Application});
+  if (Answer == TModalResult::Yes) {
+    RestoreInterruptedUpdate(BackupFile, RecordFile);
+  }
+}
+
+void TfrmMain::RestoreInterruptedUpdate(const std::string& ABackupFile, const std::string& ARecordFile) {
+  platform::TFileOperations& Files = *FEnvironment.FileOperations;
+  int Error = 0;
+  // Not under the feet of a program that has the database open.
+  const auto Lock = Files.LockExclusive(FDBFileName, Error);
+  if (!Lock) {
+    ShowFileAccessError(Error);
+    return;
+  }
+  const platform::TFileResult Restore = Files.ReplaceFile(ABackupFile, FDBFileName);
+  if (Restore.Error != 0) {
+    ShowFileAccessError(Restore.Error);
+  }
+  if (!Restore.Done) {
+    return;
+  }
+  const platform::TFileResult Removed = Files.DeleteFile(ARecordFile);
+  if (Removed.Error != 0) {
+    ShowFileAccessError(Removed.Error);
+  }
+  ShowInformation(SInterruptedRestored);
+}
+
+void TfrmMain::ShowFileAccessError(int AErrorCode) {
+  FScreen.ShowMessageBox({SFileAccessError + std::to_string(AErrorCode), SErrorCaption, TMessageIcon::Error,
+                          TMessageButtons::Ok, TMessageOwner::Application});
+}
+
+void TfrmMain::ShowInformation(const std::string& AText) {
+  FScreen.ShowMessageBox(
+      {AText, std::nullopt, TMessageIcon::Information, TMessageButtons::Ok, TMessageOwner::Application});
+}
 
 void TfrmMain::UpdateIBScriptParseError(update::TIBScript& /*Sender*/, const std::string& Error,
                                         const std::string& SQLText, int /*LineIndex*/) {

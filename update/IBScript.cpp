@@ -64,6 +64,10 @@ void TIBScript::ExecuteScript() {
         OnExecuteError(*this, E.what(), std::string(Statement.Text), Statement.LineIndex, Ignore);
       }
       if (!Ignore) return;
+      continue;
+    }
+    if (OnStatementExecuted) {
+      OnStatementExecuted(*this);
     }
   }
 }

@@ -27,6 +27,7 @@ public:
   using TExecuteErrorEvent =
       std::function<void(TIBScript& Sender, const std::string& Error, const std::string& SQLText,
                          int LineIndex, bool& Ignore)>;
+  using TNotifyEvent = std::function<void(TIBScript& Sender)>;
 
   TIBScript(db::TIBDatabase& ADatabase, db::TIBTransaction& ATransaction);
   ~TIBScript();
@@ -55,6 +56,9 @@ public:
 
   TParseErrorEvent OnParseError;
   TExecuteErrorEvent OnExecuteError;
+  // After each statement that went through: the one point between two statements where the
+  // caller may do something of its own, such as letting a window repaint.
+  TNotifyEvent OnStatementExecuted;
 
 private:
   void RunStatement(const TScriptStatement& AStatement, db::TIBQuery& ADataQuery,

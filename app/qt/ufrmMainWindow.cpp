@@ -11,12 +11,14 @@
 #include <QLocale>
 #include <QMessageBox>
 #include <QPlainTextEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
 #include <QStackedWidget>
 #include <QToolButton>
 
+#include <algorithm>
 #include <cstdint>
 
 #include "app/ApplicationErrors.h"
@@ -33,6 +35,7 @@ namespace {
 constexpr int ClientWidth = 609;
 constexpr int ClientHeight = 393;
 constexpr int LabelWidth = 401;
+constexpr int ProgressSteps = 1000;  // a file's size in bytes does not fit the bar's int range
 
 QString ToQString(const std::string& AText) { return QString::fromUtf8(AText.data(), static_cast<qsizetype>(AText.size())); }
 
@@ -127,6 +130,14 @@ QWidget* TfrmMainWindow::CreateUpdatePage() {
   UpdateLog_Label = new QLabel(QStringLiteral("Обновление базы данных"), Page);
   UpdateLog_Label->setObjectName("UpdateLog_Label");
   UpdateLog_Label->setGeometry(16, 16, LabelWidth, UpdateLog_Label->sizeHint().height());
+
+  // In the gap between the label and the log, so that nothing else moves when it shows.
+  Backup_ProgressBar = new QProgressBar(Page);
+  Backup_ProgressBar->setObjectName("Backup_ProgressBar");
+  Backup_ProgressBar->setGeometry(16, 34, LabelWidth, 16);
+  Backup_ProgressBar->setRange(0, ProgressSteps);
+  Backup_ProgressBar->setTextVisible(false);
+  Backup_ProgressBar->hide();
 
   UpdateLog_Memo = new QPlainTextEdit(Page);
   UpdateLog_Memo->setObjectName("UpdateLog_Memo");
@@ -246,6 +257,16 @@ TModalResult TfrmMainWindow::ShowMessageBox(const TMessageBox& ABox) {
 void TfrmMainWindow::AppendLogLine(const std::string& ALine) {
   UpdateLog_Memo->appendPlainText(ToQString(ALine));
 }
+
+void TfrmMainWindow::ShowProgress(std::uint64_t ADone, std::uint64_t ATotal) {
+  const auto Steps = ATotal == 0 ? 0 : static_cast<int>(static_cast<double>(ADone) / static_cast<double>(ATotal) * ProgressSteps);
+  Backup_ProgressBar->setValue(std::clamp(Steps, 0, ProgressSteps));
+  Backup_ProgressBar->show();
+}
+
+void TfrmMainWindow::HideProgress() { Backup_ProgressBar->hide(); }
+
+void TfrmMainWindow::ProcessMessages() { QCoreApplication::processEvents(); }
 
 void TfrmMainWindow::CloseWindow() { close(); }
 

@@ -11,6 +11,7 @@ class QFrame;
 class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
+class QProgressBar;
 class QPushButton;
 class QStackedWidget;
 class QToolButton;
@@ -39,6 +40,9 @@ public:
   [[nodiscard]] std::optional<std::string> RunOpenDialog() override;
   TModalResult ShowMessageBox(const TMessageBox& ABox) override;
   void AppendLogLine(const std::string& ALine) override;
+  void ShowProgress(std::uint64_t ADone, std::uint64_t ATotal) override;
+  void HideProgress() override;
+  void ProcessMessages() override;
   void CloseWindow() override;
   void Terminate() override;
   [[nodiscard]] TLocaleTimeSettings ReadLocaleTimeSettings() const override;
@@ -65,6 +69,7 @@ private:
   QToolButton* SelectDB_EllipsisButton = nullptr;
   QLabel* UpdateLog_Label = nullptr;
   QPlainTextEdit* UpdateLog_Memo = nullptr;
+  QProgressBar* Backup_ProgressBar = nullptr;
   QFrame* UpdateTools_Panel = nullptr;
   QPushButton* Next_Button = nullptr;
   QPushButton* Cancel_Button = nullptr;

@@ -29,6 +29,10 @@ public:
   bool Terminated = false;
   TLocaleTimeSettings TimeSettings;
   std::function<void(const TMessageBox&)> OnBox;  // runs while a box is "shown"
+  std::vector<std::pair<std::uint64_t, std::uint64_t>> Progress;
+  bool ProgressVisible = false;
+  int MessagesProcessed = 0;
+  std::function<void()> OnProcessMessages;  // what the user does while the window is alive
 
   void SetActivePage(int APageIndex) override { Page = APageIndex; }
   [[nodiscard]] int ActivePage() const override { return Page; }
@@ -61,6 +65,17 @@ public:
     return Answer;
   }
   void AppendLogLine(const std::string& ALine) override { Log.push_back(ALine); }
+  void ShowProgress(std::uint64_t ADone, std::uint64_t ATotal) override {
+    Progress.emplace_back(ADone, ATotal);
+    ProgressVisible = true;
+  }
+  void HideProgress() override { ProgressVisible = false; }
+  void ProcessMessages() override {
+    ++MessagesProcessed;
+    if (OnProcessMessages) {
+      OnProcessMessages();
+    }
+  }
   void CloseWindow() override { ++CloseRequests; }
   void Terminate() override { Terminated = true; }
   [[nodiscard]] TLocaleTimeSettings ReadLocaleTimeSettings() const override { return TimeSettings; }

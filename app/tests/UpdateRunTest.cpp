@@ -1,124 +1,43 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cerrno>
 #include <cstdio>
-#include <filesystem>
 #include <fstream>
 
+#include "app/RunRecord.h"
+#include "app/tests/FailingFileOperations.h"
 #include "app/tests/MemoryResources.h"
-#include "app/tests/WizardFixture.h"
-#include "testsupport/FileBytes.h"
+#include "app/tests/UpdateRunFixture.h"
 
 namespace app {
 namespace {
 
-namespace fs = std::filesystem;
+using ::testing::AllOf;
 using ::testing::Contains;
 using ::testing::ElementsAre;
 using ::testing::ElementsAreArray;
+using ::testing::EndsWith;
 using ::testing::HasSubstr;
 using ::testing::Not;
+using ::testing::StartsWith;
+using testing::UpdateRun;
+using TLines = std::vector<::testing::Matcher<std::string>>;
 
-const std::string SBackupCreated = "Резервная копия базы данных успешно создана";
-const std::string SConnected = "Подготовка к обновлению и проверка базы данных завершена";
-const std::string SUpdateDone = "Обновление базы данных завершено";
-const std::string SUpdateFailed = "Обновление базы данных завершено с ошибками";
-const std::string SRestored = "Файл базы данных восстановлен";
-const std::string SBackupDeleted = "Резервная копия базы данных удалена";
-const std::string SBackupKept = "Резервная копия базы данных сохранена в файле ";
-const std::string SAccessError = "Ошибка при доступе к файлу базы данных. Код ошибки ";
-const platform::TLocalDateTime RunMoment{2014, 7, 5, 8, 3, 9, 0};
-const std::string RunBackupName = "kvorn_201475_839.tmp";
-
-std::string EmbeddedDescriptor() {
-  const auto Bytes = package::EmbeddedResources().FindResource(package::DescriptorResourceType,
-                                                               package::DescriptorResourceId);
-  return {Bytes->begin(), Bytes->end()};
-}
-
-std::string ReadBytes(const std::string& AFile) { return testsupport::ReadFileBytes(AFile); }
-
-// Compared as a flag: a failure must not print a whole database file.
-bool HoldsBytes(const std::string& AFile, const std::string& ABytes) { return ReadBytes(AFile) == ABytes; }
-
-std::vector<std::string> FilesIn(const fs::path& AFolder) {
-  std::vector<std::string> Names;
-  for (const auto& Entry : fs::directory_iterator(AFolder)) {
-    Names.push_back(Entry.path().filename().string());
-  }
-  std::sort(Names.begin(), Names.end());
-  return Names;
-}
-
-std::vector<std::string> Trimmed(std::vector<std::string> ANames) {
-  for (auto& Name : ANames) {
-    Name.erase(Name.find_last_not_of(' ') + 1);
-  }
-  return ANames;
-}
-
-class UpdateRun : public testing::TWizardFixture {
-protected:
-  void SetUp() override { FClock = [] { return RunMoment; }; }
-
-  // Walks the wizard to the selection page, chooses AFile and presses Next.
-  void RunUpdate(const std::string& AFile, std::vector<TModalResult> AAnswers = {TModalResult::Yes},
-                 const package::TResourceSource& APackage = package::EmbeddedResources(),
-                 std::vector<std::string> AArguments = {}) {
-    StartWizard(APackage, std::move(AArguments));
-    FScreen.DialogAnswers = {AFile};
-    FScreen.BoxAnswers.assign(AAnswers.begin(), AAnswers.end());
-    FWizard->Next_ButtonClick();
-    FWizard->SelectDB_ButtonEditPropertiesButtonClick(0);
-    FWizard->RunHandler([this] { FWizard->Next_ButtonClick(); });
-    EXPECT_EQ(FScreen.Page, UpdatePage);
-    EXPECT_FALSE(FScreen.NextEnabled);
-  }
-
-  std::vector<std::string> BlockLines(int ACount) const {
-    std::vector<std::string> Lines;
-    for (int Block = 0; Block < ACount; ++Block) {
-      Lines.push_back("Выполнение блока обновления " + std::to_string(Block));
-    }
-    return Lines;
-  }
-
-  // A demo database that the packaged update has already been applied to.
-  std::string MakeUpdatedDatabase() {
-    const std::string File = testsupport::MakeDemoDatabase(FFolder);
-    RunUpdate(File);
-    EXPECT_TRUE(FWizard->UpdateComplete());
-    FWizard.reset();
-    return File;
-  }
-
-  std::string BackupPath() const { return FFolder.File(RunBackupName); }
-};
+using namespace testing;
+using namespace testing::messages;
 
 TEST_F(UpdateRun, PackagedUpdateReordersTheProjectTableAndRenewsTheProcedure) {
   const std::string File = testsupport::MakeDemoDatabase(FFolder);
   RunUpdate(File, {TModalResult::Yes});
-
-  std::vector<std::string> Expected = {SBackupCreated, "Подключение к базе данных " + File + "...", SConnected};
-  const auto Blocks = BlockLines(15);
-  Expected.insert(Expected.end(), Blocks.begin(), Blocks.end());
-  Expected.push_back(SUpdateDone);
-  Expected.push_back(SBackupDeleted);
-  EXPECT_THAT(Messages(), ElementsAreArray(Expected));
   EXPECT_TRUE(FWizard->UpdateComplete());
-  EXPECT_EQ(FScreen.CancelCaption, "Закрыть");
   ASSERT_EQ(FScreen.Boxes.size(), 1U);
   EXPECT_EQ(FScreen.Boxes[0].Text, "Удалить резервную копию базы данных?");
   EXPECT_EQ(FScreen.Boxes[0].Caption, std::nullopt);
+  EXPECT_EQ(FScreen.Boxes[0].Icon, TMessageIcon::Question);
   EXPECT_EQ(FScreen.Boxes[0].Buttons, TMessageButtons::YesNo);
-  EXPECT_EQ(FilesIn(FFolder.Path()), std::vector<std::string>{"demo.fdb"});
 
-  EXPECT_THAT(Trimmed(testsupport::QueryColumn(File,
-                                               "SELECT RDB$FIELD_NAME FROM RDB$RELATION_FIELDS WHERE "
-                                               "RDB$RELATION_NAME = 'T_PROJECT' ORDER BY RDB$FIELD_POSITION",
-                                               "RDB$FIELD_NAME")),
+  EXPECT_THAT(ProjectColumns(File),
               ElementsAre("ID", "S_NAME", "S_DESCRIPTION", "V_COUNTDEV_SCHEDULED", "V_COUNTDEV_COMPLETE", "S_CATEGORY",
                           "D_BEGIN", "D_END", "F_PROGRESS", "ICONID", "V_FLAG", "C_TIMESTAMP", "U_TIMESTAMP"));
   testsupport::ExecuteSql(File,
@@ -132,92 +51,168 @@ TEST_F(UpdateRun, PackagedUpdateReordersTheProjectTableAndRenewsTheProcedure) {
   EXPECT_TRUE(CanClose) << "a complete update closes without a question";
 }
 
-TEST_F(UpdateRun, AnsweringNoKeepsTheBackupWithTheOldContents) {
-  const std::string File = testsupport::MakeDemoDatabase(FFolder);
-  const std::string Before = ReadBytes(File);
-  RunUpdate(File, {TModalResult::No});
-  EXPECT_TRUE(FWizard->UpdateComplete());
-  EXPECT_THAT(Messages(), Not(Contains(SBackupDeleted)));
-  EXPECT_TRUE(HoldsBytes(BackupPath(), Before));
-}
+// What a run starts from.
+enum class TStart { Demo, AlreadyUpdated, OtherVersion, BackupNameTaken };
+// The database file after the run.
+enum class TDatabaseAfter {
+  SameBytes,   // never opened: byte for byte the file from before the run
+  Updated,     // the packaged update is in it
+  NotUpdated,  // opened for the checks, but the update is not in it
+};
+enum class TBackupAfter { Absent, OldBytes, Foreign };
 
-TEST_F(UpdateRun, SecondRunFailsOnTheExistingColumnAndRestoresTheFile) {
-  const std::string File = MakeUpdatedDatabase();
-  const std::string Before = ReadBytes(File);
-  RunUpdate(File);
+struct TRunCase {
+  const char* Name;
+  TStart Start;
+  const char* Script;  // none: the packaged update
+  std::vector<TModalResult> Answers;
+  std::function<TLines(const std::string& AFile)> Log;
+  bool Complete;
+  TDatabaseAfter Database;
+  TBackupAfter Backup;
+};
 
-  const auto Lines = Messages();
-  ASSERT_GE(Lines.size(), 6U);
-  EXPECT_EQ(Lines[3], "Выполнение блока обновления 0");
-  EXPECT_THAT(Lines[4], HasSubstr("Execute error "));
-  EXPECT_THAT(Lines[4], HasSubstr("ICONID"));
-  EXPECT_THAT(Lines[4], ::testing::EndsWith(" in SQL text ALTER TABLE T_PROJECT\r\nADD ICONID INTEGER"));
-  for (const auto& Block : BlockLines(15)) {
-    EXPECT_THAT(Lines, Contains(Block));
+void PrintTo(const TRunCase& ACase, std::ostream* AStream) { *AStream << ACase.Name; }
+
+TLines Connecting(const std::string& AFile) { return {SBackupCreated, "Подключение к базе данных " + AFile + "..."}; }
+
+TLines Joined(std::initializer_list<TLines> AParts) {
+  TLines All;
+  for (const TLines& Part : AParts) {
+    All.insert(All.end(), Part.begin(), Part.end());
   }
-  EXPECT_THAT(std::vector<std::string>(Lines.end() - 2, Lines.end()), ElementsAre(SUpdateFailed, SRestored));
-  EXPECT_FALSE(FWizard->UpdateComplete());
-  EXPECT_EQ(FScreen.CancelCaption, "Отмена");
-  EXPECT_TRUE(FScreen.Boxes.empty()) << "no question after a failed run";
-  EXPECT_TRUE(HoldsBytes(File, Before));
-  EXPECT_EQ(FilesIn(FFolder.Path()), std::vector<std::string>{"demo.fdb"});
+  return All;
 }
 
-TEST_F(UpdateRun, OtherVersionIsRefusedButTheRunCountsAsComplete) {
-  const std::string File = testsupport::MakeDemoDatabase(FFolder);
-  testsupport::ExecuteSql(File, "UPDATE SYS_VAR SET V_INTEGER = 3 WHERE S_PARAM = 'MINORVERSION'");
+TLines BlockLines(int AFrom, int ATo) {
+  TLines Lines;
+  for (int Block = AFrom; Block < ATo; ++Block) {
+    Lines.emplace_back("Выполнение блока обновления " + std::to_string(Block));
+  }
+  return Lines;
+}
+
+const std::string DashBlock = "-- the new column\r\nALTER TABLE T_PROJECT ADD ICONID INTEGER;\r\n";
+
+const TRunCase RunCases[] = {
+    {"PackagedUpdateDeletingTheBackup", TStart::Demo, nullptr, {TModalResult::Yes},
+     [](const std::string& AFile) {
+       return Joined({Connecting(AFile), {SConnected}, BlockLines(0, 15), {SUpdateDone, SBackupDeleted}});
+     },
+     true, TDatabaseAfter::Updated, TBackupAfter::Absent},
+    {"PackagedUpdateKeepingTheBackup", TStart::Demo, nullptr, {TModalResult::No},
+     [](const std::string& AFile) { return Joined({Connecting(AFile), {SConnected}, BlockLines(0, 15), {SUpdateDone}}); },
+     true, TDatabaseAfter::Updated, TBackupAfter::OldBytes},
+    {"SecondRunFailsOnTheExistingColumnAndRestores", TStart::AlreadyUpdated, nullptr, {},
+     [](const std::string& AFile) {
+       return Joined({Connecting(AFile),
+                      {SConnected},
+                      BlockLines(0, 1),
+                      {AllOf(StartsWith("Execute error "), HasSubstr("ICONID"),
+                             EndsWith(" in SQL text ALTER TABLE T_PROJECT\r\nADD ICONID INTEGER"))},
+                      BlockLines(1, 15),
+                      {SUpdateFailed, SRestored}});
+     },
+     false, TDatabaseAfter::SameBytes, TBackupAfter::Absent},
+    {"OtherVersionIsRefusedButCountsAsComplete", TStart::OtherVersion, nullptr, {TModalResult::Yes},
+     [](const std::string& AFile) { return Joined({Connecting(AFile), {SUnsupportedVersion, SBackupDeleted}}); },
+     true, TDatabaseAfter::NotUpdated, TBackupAfter::Absent},
+    {"TakenBackupNameStopsTheRun", TStart::BackupNameTaken, nullptr, {},
+     [](const std::string&) { return TLines{SAccessError + std::to_string(EEXIST)}; },
+     false, TDatabaseAfter::SameBytes, TBackupAfter::Foreign},
+    {"BlockStartingWithADashLineIsAParseError", TStart::Demo, DashBlock.c_str(), {},
+     [](const std::string& AFile) {
+       return Joined({Connecting(AFile),
+                      {SConnected},
+                      BlockLines(0, 1),
+                      {"Parse error Invalid statement in SQL text -- the new column\r\n"
+                       "ALTER TABLE T_PROJECT ADD ICONID INTEGER",
+                       SUpdateFailed, SRestored}});
+     },
+     false, TDatabaseAfter::SameBytes, TBackupAfter::Absent},
+};
+
+class Runs : public UpdateRun, public ::testing::WithParamInterface<TRunCase> {
+protected:
+  std::string Prepare(TStart AStart) {
+    switch (AStart) {
+      case TStart::AlreadyUpdated:
+        return MakeUpdatedDatabase();
+      case TStart::OtherVersion: {
+        const std::string File = testsupport::MakeDemoDatabase(FFolder);
+        testsupport::ExecuteSql(File, "UPDATE SYS_VAR SET V_INTEGER = 3 WHERE S_PARAM = 'MINORVERSION'");
+        return File;
+      }
+      case TStart::BackupNameTaken:
+        std::ofstream(BackupPath()) << "an earlier backup";
+        return testsupport::MakeDemoDatabase(FFolder);
+      case TStart::Demo:
+        break;
+    }
+    return testsupport::MakeDemoDatabase(FFolder);
+  }
+};
+
+TEST_P(Runs, LogResultAndFilesAreThoseOfTheOutcome) {
+  const TRunCase& Case = GetParam();
+  const std::string File = Prepare(Case.Start);
   const std::string Before = ReadBytes(File);
-  RunUpdate(File, {TModalResult::Yes});
-  EXPECT_THAT(Messages(), ElementsAre(SBackupCreated, "Подключение к базе данных " + File + "...",
-                                      "Ошибка: Неподдерживаемая версия базы данных", SBackupDeleted));
-  EXPECT_TRUE(FWizard->UpdateComplete());
-  EXPECT_EQ(FScreen.CancelCaption, "Закрыть");
+  const testing::TMemoryResources Scripted(EmbeddedDescriptor(), Case.Script != nullptr ? Case.Script : "");
+  RunUpdate(File, Case.Answers, Case.Script != nullptr ? Scripted : package::EmbeddedResources());
+
+  EXPECT_THAT(Messages(), ElementsAreArray(Case.Log(File)));
+  EXPECT_EQ(FWizard->UpdateComplete(), Case.Complete);
+  EXPECT_EQ(FScreen.CancelCaption, Case.Complete ? "Закрыть" : "Отмена");
+  EXPECT_FALSE(FScreen.ProgressVisible);
+  switch (Case.Database) {
+    case TDatabaseAfter::SameBytes:
+      EXPECT_TRUE(HoldsBytes(File, Before));
+      break;
+    case TDatabaseAfter::Updated:
+      EXPECT_THAT(ProjectColumns(File), Contains("ICONID"));
+      break;
+    case TDatabaseAfter::NotUpdated:
+      EXPECT_THAT(ProjectColumns(File), Not(Contains("ICONID")));
+      break;
+  }
+  std::vector<std::string> Files = {"demo.fdb"};
+  if (Case.Backup != TBackupAfter::Absent) {
+    Files.push_back(RunBackupName);
+  }
+  EXPECT_EQ(FilesIn(FFolder.Path()), Files);
+  if (Case.Backup == TBackupAfter::OldBytes) {
+    EXPECT_TRUE(HoldsBytes(BackupPath(), Before));
+  } else if (Case.Backup == TBackupAfter::Foreign) {
+    EXPECT_EQ(ReadBytes(BackupPath()), "an earlier backup");
+  }
 }
 
-TEST_F(UpdateRun, TakenBackupNameStopsTheRunAndTouchesNothing) {
-  const std::string File = testsupport::MakeDemoDatabase(FFolder);
-  std::ofstream(BackupPath()) << "an earlier backup";
-  const std::string Before = ReadBytes(File);
-  RunUpdate(File);
-  EXPECT_THAT(Messages(), ElementsAre(SAccessError + std::to_string(EEXIST)));
-  EXPECT_FALSE(FWizard->UpdateComplete());
-  EXPECT_TRUE(FScreen.Boxes.empty());
-  EXPECT_TRUE(HoldsBytes(File, Before));
-  EXPECT_EQ(ReadBytes(BackupPath()), "an earlier backup");
-}
+INSTANTIATE_TEST_SUITE_P(UpdateRun, Runs, ::testing::ValuesIn(RunCases),
+                         [](const auto& AInfo) { return std::string(AInfo.param.Name); });
 
-TEST_F(UpdateRun, DatabaseOpenInAnotherProgramIsNotMoved) {
+TEST_F(UpdateRun, DatabaseOpenInAnotherProgramIsNeitherCopiedNorChanged) {
   const std::string File = testsupport::MakeDemoDatabase(FFolder);
-  const std::string Command = "isql-fb -q -user SYSDBA '" + File + "' > /dev/null 2>&1";
-  FILE* OtherProgram = ::popen(Command.c_str(), "w");
+  const testsupport::TTempFolder OutputFolder;
+  const std::string Output = OutputFolder.File("isql.out");
+  FILE* OtherProgram = ::popen(("isql-fb -q -user SYSDBA '" + File + "' > '" + Output + "' 2>&1").c_str(), "w");
   ASSERT_NE(OtherProgram, nullptr);
-  std::fputs("SELECT COUNT(*) FROM T_PROJECT;\n", OtherProgram);
+  // Once it has answered, the other program sits attached and idle.
+  std::fputs("SELECT 'attached' FROM RDB$DATABASE;\n", OtherProgram);
   std::fflush(OtherProgram);
-  for (int Attempt = 0; Attempt < 200 && ReadBytes("/proc/locks").find("FLOCK") == std::string::npos; ++Attempt) {
-    ::usleep(50'000);
-  }
-  ::usleep(500'000);  // the engine takes its lock while it attaches
+  ASSERT_TRUE(WaitForText(Output, "attached")) << ReadBytes(Output);
+  ASSERT_TRUE(WaitUntilLocked(File));
+  const std::string Before = ReadBytes(File);
 
   RunUpdate(File);
+  const std::string After = ReadBytes(File);
   std::fputs("QUIT;\n", OtherProgram);
   ::pclose(OtherProgram);
 
   EXPECT_THAT(Messages(), ElementsAre(SAccessError + std::to_string(EWOULDBLOCK)));
   EXPECT_FALSE(FWizard->UpdateComplete());
+  EXPECT_TRUE(FScreen.Boxes.empty());
+  EXPECT_TRUE(After == Before);
   EXPECT_EQ(FilesIn(FFolder.Path()), std::vector<std::string>{"demo.fdb"});
-}
-
-TEST_F(UpdateRun, BlockStartingWithADashLineIsAParseErrorAndTheFileIsRestored) {
-  const std::string File = testsupport::MakeDemoDatabase(FFolder);
-  const std::string Before = ReadBytes(File);
-  const testing::TMemoryResources Package(
-      EmbeddedDescriptor(),
-      "-- the new column\r\nALTER TABLE T_PROJECT ADD ICONID INTEGER;\r\n");
-  RunUpdate(File, {}, Package);
-  EXPECT_THAT(Messages(), Contains("Parse error Invalid statement in SQL text -- the new column\r\n"
-                                   "ALTER TABLE T_PROJECT ADD ICONID INTEGER"));
-  EXPECT_THAT(Messages(), Contains(SRestored));
-  EXPECT_TRUE(HoldsBytes(File, Before));
 }
 
 TEST_F(UpdateRun, DebugBoxShowsOnlyWhenAnExceptionReachesTheRun) {
@@ -263,81 +258,34 @@ TEST_F(UpdateRun, ClosingTheWindowDuringTheRunWaitsForItsEnd) {
   EXPECT_TRUE(CanClose);
 }
 
-// Makes the N-th file operation fail before it touches anything.
-class TFailingFileOperations final : public platform::TFileOperations {
-public:
-  explicit TFailingFileOperations(int AFailingCall) : FFailingCall(AFailingCall) {}
-  int Calls = 0;
-
-  std::unique_ptr<platform::TFileLock> LockExclusive(const std::string& APath, int& AError) override {
-    if (FailsNow()) {
-      AError = EIO;
-      return nullptr;
+// The window turns its events during the copy and between statements; what the user does
+// meanwhile (Next again, closing) neither starts a second run nor cuts this one short.
+TEST_F(UpdateRun, WindowStaysAliveThroughTheRunAndNothingReenters) {
+  const std::string File = testsupport::MakeDemoDatabase(FFolder);
+  int DuringCopy = 0;
+  bool UserActed = false;
+  bool Closed = true;
+  FScreen.OnProcessMessages = [&] {
+    if (FScreen.ProgressVisible) {
+      ++DuringCopy;
+    } else if (FScreen.Log.size() == 5 && !UserActed) {  // the second block has begun
+      UserActed = true;
+      FWizard->Next_ButtonClick();
+      FWizard->FormCloseQuery(Closed);
     }
-    return FReal.LockExclusive(APath, AError);
-  }
-  int MoveFileNoReplace(const std::string& AFrom, const std::string& ATo) override {
-    return FailsNow() ? EIO : FReal.MoveFileNoReplace(AFrom, ATo);
-  }
-  int CopyFileReplacing(const std::string& AFrom, const std::string& ATo) override {
-    return FailsNow() ? EIO : FReal.CopyFileReplacing(AFrom, ATo);
-  }
-  int DeleteFile(const std::string& APath) override { return FailsNow() ? EIO : FReal.DeleteFile(APath); }
+  };
+  RunUpdate(File, {TModalResult::Yes, TModalResult::Yes});
 
-private:
-  bool FailsNow() { return ++Calls == FFailingCall; }
-  int FFailingCall;
-  platform::TPosixFileOperations FReal;
-};
-
-struct TFaultScenario {
-  const char* Name;
-  bool AlreadyUpdated;  // the script fails, so the run restores the backup
-  int Operations;       // file operations of the run when none fails
-};
-
-void PrintTo(const TFaultScenario& AScenario, std::ostream* AStream) { *AStream << AScenario.Name; }
-
-class FileFault : public UpdateRun, public ::testing::WithParamInterface<TFaultScenario> {};
-
-TEST_P(FileFault, OldContentsSurviveUnderTheDatabaseNameOrInTheNamedBackup) {
-  const std::string File = GetParam().AlreadyUpdated ? MakeUpdatedDatabase() : testsupport::MakeDemoDatabase(FFolder);
-  const std::string Before = ReadBytes(File);
-  const auto CountingOnly = std::make_shared<TFailingFileOperations>(0);
-  FFileOperations = CountingOnly;
-  RunUpdate(File);
-  EXPECT_EQ(CountingOnly->Calls, GetParam().Operations);
-
-  for (int Failing = 1; Failing <= GetParam().Operations; ++Failing) {
-    SCOPED_TRACE("failing operation " + std::to_string(Failing));
-    fs::remove_all(FFolder.Path());
-    fs::create_directory(FFolder.Path());
-    testsupport::WriteFileBytes(File, Before);
-    FFileOperations = std::make_shared<TFailingFileOperations>(Failing);
-    RunUpdate(File);
-
-    const auto Lines = Messages();
-    if (FWizard->UpdateComplete()) {
-      continue;  // the update went through; only the deletion of the backup failed
-    }
-    EXPECT_THAT(Lines, Contains(SAccessError + std::to_string(EIO)));
-    const auto Kept = std::find_if(Lines.begin(), Lines.end(),
-                                   [](const std::string& ALine) { return ALine.starts_with(SBackupKept); });
-    if (Kept == Lines.end()) {
-      EXPECT_TRUE(HoldsBytes(File, Before));
-    } else {
-      EXPECT_TRUE(HoldsBytes(Kept->substr(SBackupKept.size()), Before));
-    }
-    for (const auto& Name : FilesIn(FFolder.Path())) {
-      EXPECT_TRUE(Name == "demo.fdb" || Name == RunBackupName) << "left behind: " << Name;
-    }
-  }
+  EXPECT_GE(DuringCopy, 1);
+  ASSERT_FALSE(FScreen.Progress.empty());
+  EXPECT_EQ(FScreen.Progress.back().first, FScreen.Progress.back().second);
+  EXPECT_GT(FScreen.MessagesProcessed, 15 * 2) << "every block has more than one statement";
+  EXPECT_FALSE(Closed);
+  EXPECT_EQ(FScreen.CloseRequests, 1);
+  EXPECT_EQ(std::count(FScreen.Log.begin(), FScreen.Log.end(), FScreen.Log.front()), 1) << "one run";
+  EXPECT_TRUE(FWizard->UpdateComplete());
+  EXPECT_THAT(Messages(), Contains(SBackupDeleted));
 }
-
-INSTANTIATE_TEST_SUITE_P(Runs, FileFault,
-                         ::testing::Values(TFaultScenario{"GoodRunDeletingTheBackup", false, 4},
-                                           TFaultScenario{"FailedRunRestoring", true, 5}),
-                         [](const auto& AInfo) { return std::string(AInfo.param.Name); });
 
 }  // namespace
 }  // namespace app

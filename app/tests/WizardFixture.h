@@ -22,8 +22,10 @@ protected:
                    std::vector<std::string> AArguments = {}) {
     FWizard.reset();
     auto OnBox = std::move(FScreen.OnBox);
+    auto OnProcessMessages = std::move(FScreen.OnProcessMessages);
     FScreen = TFakeScreen{};
     FScreen.OnBox = std::move(OnBox);
+    FScreen.OnProcessMessages = std::move(OnProcessMessages);
     TWizardEnvironment Environment{AResources, testsupport::ClientLibrary(), std::move(AArguments), "/usr/bin/dbupdate"};
     if (FClock) {
       Environment.Clock = FClock;

@@ -4,13 +4,18 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPlainTextEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QStackedWidget>
 #include <QTimer>
 #include <QToolButton>
 #include <QtTest>
 
+#include <algorithm>
+#include <chrono>
 #include <functional>
+#include <set>
+#include <thread>
 
 #include "app/qt/ufrmMainWindow.h"
 #include "app/tests/MemoryResources.h"
@@ -53,6 +58,31 @@ void ChooseFile(QWidget* AModal, const QString& AFile) {
   QTRY_VERIFY(!Dialog->isVisible());
 }
 
+// A disk on which every slice of a copy takes a while.
+class TSlowDisk final : public platform::TFileOperations {
+public:
+  std::unique_ptr<platform::TFileLock> LockExclusive(const std::string& APath, int& AError) override {
+    return FReal.LockExclusive(APath, AError);
+  }
+  platform::TFileResult CopyFileNoReplace(const std::string& AFrom, const std::string& ATo,
+                                          const platform::TCopyProgress& AProgress) override {
+    return FReal.CopyFileNoReplace(AFrom, ATo, [&](std::uint64_t ACopied, std::uint64_t ATotal) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(30));
+      AProgress(ACopied, ATotal);
+    });
+  }
+  platform::TFileResult ReplaceFile(const std::string& AFrom, const std::string& ATo) override {
+    return FReal.ReplaceFile(AFrom, ATo);
+  }
+  platform::TFileResult DeleteFile(const std::string& APath) override { return FReal.DeleteFile(APath); }
+  platform::TFileResult WriteFileReplacing(const std::string& APath, std::string_view AContents) override {
+    return FReal.WriteFileReplacing(APath, AContents);
+  }
+
+private:
+  platform::TPosixFileOperations FReal;
+};
+
 struct TSeenBox {
   QString Title;
   QString Text;
@@ -73,9 +103,12 @@ class WizardWindowTest : public QObject {
   Q_OBJECT
 
 private:
-  std::unique_ptr<TfrmMainWindow> CreateWindow() {
-    return std::make_unique<TfrmMainWindow>(TWizardEnvironment{
-        package::EmbeddedResources(), db::TIBClientLibrary::Load(), {}, "/usr/bin/dbupdate"});
+  std::unique_ptr<TfrmMainWindow> CreateWindow(std::shared_ptr<platform::TFileOperations> AFiles = nullptr) {
+    TWizardEnvironment Environment{package::EmbeddedResources(), db::TIBClientLibrary::Load(), {}, "/usr/bin/dbupdate"};
+    if (AFiles) {
+      Environment.FileOperations = std::move(AFiles);
+    }
+    return std::make_unique<TfrmMainWindow>(std::move(Environment));
   }
 
   template <typename T>
@@ -190,6 +223,49 @@ private slots:
     QVERIFY(Log.first().endsWith(QStringLiteral("] Резервная копия базы данных успешно создана;")));
     QVERIFY(Log.last().endsWith(QStringLiteral("] Резервная копия базы данных удалена;")));
     QVERIFY2(Window->close(), "a complete update closes without a question");
+  }
+
+  // While the run goes on, a timer of the window's keeps firing: it sees the copy's progress bar
+  // and the log growing line by line.
+  void StaysAliveAndShowsTheCopysProgressDuringTheRun() {
+    const testsupport::TTempFolder Folder;
+    const QString DatabaseFile = QString::fromStdString(testsupport::MakeDemoDatabase(Folder));
+    auto Window = CreateWindow(std::make_shared<TSlowDisk>());
+    Window->show();
+    auto* Next = Find<QPushButton>(*Window, "Next_Button");
+    QTest::mouseClick(Next, Qt::LeftButton);
+    {
+      TModalAnswerer Choose([&](QWidget* AModal) { ChooseFile(AModal, DatabaseFile); });
+      QTest::mouseClick(Find<QToolButton>(*Window, "SelectDB_EllipsisButton"), Qt::LeftButton);
+    }
+    auto* Progress = Find<QProgressBar>(*Window, "Backup_ProgressBar");
+    auto* Log = Find<QPlainTextEdit>(*Window, "UpdateLog_Memo");
+    QVERIFY(!Progress->isVisible());
+    std::vector<int> ProgressSeen;
+    std::set<int> LogSizesSeen;
+    QTimer Watcher;
+    Watcher.setInterval(5);
+    connect(&Watcher, &QTimer::timeout, [&] {
+      if (Progress->isVisible()) {
+        ProgressSeen.push_back(Progress->value());
+      }
+      LogSizesSeen.insert(Log->blockCount());
+    });
+    Watcher.start();
+
+    TSeenBox Question;
+    TModalAnswerer Yes(PressInBox(QMessageBox::Yes, Question));
+    QTest::mouseClick(Next, Qt::LeftButton);
+    Watcher.stop();
+
+    QCOMPARE(Question.Text, QStringLiteral("Удалить резервную копию базы данных?"));
+    QVERIFY2(ProgressSeen.size() >= 2, "the bar shows while the copy runs");
+    QVERIFY(std::is_sorted(ProgressSeen.begin(), ProgressSeen.end()));
+    QVERIFY(ProgressSeen.front() < Progress->maximum());
+    QVERIFY(!Progress->isVisible());
+    QVERIFY2(LogSizesSeen.size() >= 10, "log lines show as they are added");
+    QCOMPARE(Progress->geometry().bottom() < Log->geometry().top(), true);
+    QCOMPARE(Log->geometry(), QRect(16, 56, 401, 265));
   }
 
   void MissingClientLibraryEndsWithStatusOne() {

@@ -8,6 +8,7 @@
 #include "app/tests/FakeScreen.h"
 #include "app/ufrmMain.h"
 #include "package/EmbeddedResources.h"
+#include "testsupport/ForwardingFileOperations.h"
 
 namespace {
 
@@ -19,21 +20,19 @@ using namespace app;
 }
 
 // The real file operations, with the kill points of the backup and the restore.
-class TKillingFileOperations final : public platform::TFileOperations {
+class TKillingFileOperations final : public testsupport::TForwardingFileOperations {
 public:
   explicit TKillingFileOperations(std::string APoint) : FPoint(std::move(APoint)) {}
 
-  std::unique_ptr<platform::TFileLock> LockExclusive(const std::string& APath, int& AError) override {
-    return FReal.LockExclusive(APath, AError);
-  }
   platform::TFileResult CopyFileNoReplace(const std::string& AFrom, const std::string& ATo,
                                           const platform::TCopyProgress& AProgress) override {
-    const auto Result = FReal.CopyFileNoReplace(AFrom, ATo, [&](std::uint64_t ACopied, std::uint64_t ATotal) {
-      if (FPoint == "copy" && ACopied >= ATotal / 2 && ACopied < ATotal) {
-        Kill();
-      }
-      AProgress(ACopied, ATotal);
-    });
+    const auto Result = TForwardingFileOperations::CopyFileNoReplace(
+        AFrom, ATo, [&](std::uint64_t ACopied, std::uint64_t ATotal) {
+          if (FPoint == "copy" && ACopied >= ATotal / 2 && ACopied < ATotal) {
+            Kill();
+          }
+          AProgress(ACopied, ATotal);
+        });
     if (FPoint == "backup-named") {
       Kill();
     }
@@ -43,20 +42,15 @@ public:
     if (FPoint == "restore-before") {
       Kill();
     }
-    const auto Result = FReal.ReplaceFile(AFrom, ATo);
+    const auto Result = TForwardingFileOperations::ReplaceFile(AFrom, ATo);
     if (FPoint == "restore-after") {
       Kill();
     }
     return Result;
   }
-  platform::TFileResult DeleteFile(const std::string& APath) override { return FReal.DeleteFile(APath); }
-  platform::TFileResult WriteFileReplacing(const std::string& APath, std::string_view AContents) override {
-    return FReal.WriteFileReplacing(APath, AContents);
-  }
 
 private:
   std::string FPoint;
-  platform::TPosixFileOperations FReal;
 };
 
 }  // namespace

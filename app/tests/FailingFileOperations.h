@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/FileOperations.h"
+#include "testsupport/ForwardingFileOperations.h"
 
 namespace app::testing {
 
@@ -15,7 +15,7 @@ enum class TFailWhen { Before, After };
 
 // The real file operations, of which the N-th call fails with EIO; it remembers which calls
 // came, in order.
-class TFailingFileOperations final : public platform::TFileOperations {
+class TFailingFileOperations final : public testsupport::TForwardingFileOperations {
 public:
   TFailingFileOperations(int AFailingCall, TFailWhen AWhen) : FFailingCall(AFailingCall), FWhen(AWhen) {}
 
@@ -23,7 +23,7 @@ public:
 
   std::unique_ptr<platform::TFileLock> LockExclusive(const std::string& APath, int& AError) override {
     const auto Result = Act("LockExclusive", [&] {
-      auto Lock = FReal.LockExclusive(APath, AError);
+      auto Lock = TForwardingFileOperations::LockExclusive(APath, AError);
       FLock = std::move(Lock);
       return platform::TFileResult{FLock != nullptr, AError};
     });
@@ -32,16 +32,16 @@ public:
   }
   platform::TFileResult CopyFileNoReplace(const std::string& AFrom, const std::string& ATo,
                                           const platform::TCopyProgress& AProgress) override {
-    return Act("CopyFileNoReplace", [&] { return FReal.CopyFileNoReplace(AFrom, ATo, AProgress); });
+    return Act("CopyFileNoReplace", [&] { return TForwardingFileOperations::CopyFileNoReplace(AFrom, ATo, AProgress); });
   }
   platform::TFileResult ReplaceFile(const std::string& AFrom, const std::string& ATo) override {
-    return Act("ReplaceFile", [&] { return FReal.ReplaceFile(AFrom, ATo); });
+    return Act("ReplaceFile", [&] { return TForwardingFileOperations::ReplaceFile(AFrom, ATo); });
   }
   platform::TFileResult DeleteFile(const std::string& APath) override {
-    return Act("DeleteFile", [&] { return FReal.DeleteFile(APath); });
+    return Act("DeleteFile", [&] { return TForwardingFileOperations::DeleteFile(APath); });
   }
   platform::TFileResult WriteFileReplacing(const std::string& APath, std::string_view AContents) override {
-    return Act("WriteFileReplacing", [&] { return FReal.WriteFileReplacing(APath, AContents); });
+    return Act("WriteFileReplacing", [&] { return TForwardingFileOperations::WriteFileReplacing(APath, AContents); });
   }
 
 private:
@@ -61,7 +61,6 @@ private:
 
   int FFailingCall;
   TFailWhen FWhen;
-  platform::TPosixFileOperations FReal;
   std::unique_ptr<platform::TFileLock> FLock;
 };
 

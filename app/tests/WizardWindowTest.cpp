@@ -21,6 +21,7 @@
 #include "app/tests/MemoryResources.h"
 #include "package/EmbeddedResources.h"
 #include "testsupport/FixtureDatabase.h"
+#include "testsupport/ForwardingFileOperations.h"
 #include "testsupport/TempFolder.h"
 
 using namespace app;
@@ -59,28 +60,15 @@ void ChooseFile(QWidget* AModal, const QString& AFile) {
 }
 
 // A disk on which every slice of a copy takes a while.
-class TSlowDisk final : public platform::TFileOperations {
+class TSlowDisk final : public testsupport::TForwardingFileOperations {
 public:
-  std::unique_ptr<platform::TFileLock> LockExclusive(const std::string& APath, int& AError) override {
-    return FReal.LockExclusive(APath, AError);
-  }
   platform::TFileResult CopyFileNoReplace(const std::string& AFrom, const std::string& ATo,
                                           const platform::TCopyProgress& AProgress) override {
-    return FReal.CopyFileNoReplace(AFrom, ATo, [&](std::uint64_t ACopied, std::uint64_t ATotal) {
+    return TForwardingFileOperations::CopyFileNoReplace(AFrom, ATo, [&](std::uint64_t ACopied, std::uint64_t ATotal) {
       std::this_thread::sleep_for(std::chrono::milliseconds(30));
       AProgress(ACopied, ATotal);
     });
   }
-  platform::TFileResult ReplaceFile(const std::string& AFrom, const std::string& ATo) override {
-    return FReal.ReplaceFile(AFrom, ATo);
-  }
-  platform::TFileResult DeleteFile(const std::string& APath) override { return FReal.DeleteFile(APath); }
-  platform::TFileResult WriteFileReplacing(const std::string& APath, std::string_view AContents) override {
-    return FReal.WriteFileReplacing(APath, AContents);
-  }
-
-private:
-  platform::TPosixFileOperations FReal;
 };
 
 struct TSeenBox {

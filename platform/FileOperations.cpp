@@ -116,9 +116,9 @@ public:
   }
 
 private:
-  static constexpr auto SliceTime = std::chrono::milliseconds(20);
+  static constexpr auto SliceTime = std::chrono::milliseconds(15);
   static constexpr std::uint64_t MinSlice = std::uint64_t{256} << 10;
-  static constexpr std::uint64_t MaxSlice = std::uint64_t{64} << 20;
+  static constexpr std::uint64_t MaxSlice = std::uint64_t{32} << 20;
   std::uint64_t FSize = std::uint64_t{1} << 20;
 };
 
@@ -240,10 +240,10 @@ int CopyContents(int ASource, int ATarget, std::uint64_t ASize, const TCopyProgr
     Copied += static_cast<std::uint64_t>(Slice);
     Sizer.Took(TClock::now() - Start);
     Disk.Written(Copied);
+    Report(AProgress, Copied, ASize);
     if (const int Error = WaitForDisk(false, Copied)) {
       return Error;
     }
-    Report(AProgress, Copied, ASize);
   }
   return WaitForDisk(true, Copied);
 }

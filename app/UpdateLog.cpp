@@ -57,7 +57,55 @@ std::string FormatDate(const platform::TLocalDateTime& ATime, const TLocaleTimeS
   return Result;
 }
 
+std::string FormatTimePart(char ALetter, size_t ACount, const platform::TLocalDateTime& ATime, bool ATwelveHour) {
+  int Value = 0;
+  switch (ALetter) {
+    case 'H':
+      Value = ATime.Hour;
+      break;
+    case 'h':
+      Value = ATwelveHour ? (ATime.Hour % 12 == 0 ? 12 : ATime.Hour % 12) : ATime.Hour;
+      break;
+    case 'm':
+      Value = ATime.Minute;
+      break;
+    default:  // 's'
+      Value = ATime.Second;
+      break;
+  }
+  return ACount >= 2 ? ZeroPadded(Value, 2) : std::to_string(Value);
+}
+
+std::string FormatTimeByPattern(const platform::TLocalDateTime& ATime, const TLocaleTimeSettings& ASettings) {
+  const std::string& Pattern = ASettings.TimePattern;
+  const bool TwelveHour = Pattern.find_first_of("aA") != std::string::npos;
+  std::string Result;
+  for (size_t Pos = 0; Pos < Pattern.size();) {
+    const char Letter = Pattern[Pos];
+    if (Letter == 'H' || Letter == 'h' || Letter == 'm' || Letter == 's') {
+      const size_t Count = CountRun(Pattern, Pos);
+      Result += FormatTimePart(Letter, Count, ATime, TwelveHour);
+      Pos += Count;
+    } else if (Letter == 'a' || Letter == 'A') {
+      Result += ATime.Hour < 12 ? ASettings.AMDesignator : ASettings.PMDesignator;
+      Pos += Pattern.compare(Pos, 2, "AP") == 0 || Pattern.compare(Pos, 2, "ap") == 0 ? size_t{2} : size_t{1};
+    } else if (Letter == '\'') {
+      const size_t Close = Pattern.find('\'', Pos + 1);
+      const size_t End = Close == std::string::npos ? Pattern.size() : Close;
+      Result.append(Pattern, Pos + 1, End - Pos - 1);
+      Pos = End == Pattern.size() ? End : End + 1;
+    } else {
+      Result += Letter;
+      ++Pos;
+    }
+  }
+  return Result;
+}
+
 std::string FormatTime(const platform::TLocalDateTime& ATime, const TLocaleTimeSettings& ASettings) {
+  if (!ASettings.TimePattern.empty()) {
+    return FormatTimeByPattern(ATime, ASettings);
+  }
   int Hour = ATime.Hour;
   if (ASettings.TwelveHourClock) {
     Hour = Hour % 12 == 0 ? 12 : Hour % 12;

@@ -18,6 +18,11 @@ struct TLocaleTimeSettings {
   bool MarkerBeforeTime = false;  // on a 12-hour clock: "PM 1:05:09" rather than "1:05:09 PM"
   std::string AMDesignator = "AM";
   std::string PMDesignator = "PM";
+  // For a locale whose settings give no plain time separator, its own pattern for the time
+  // instead: H or HH (0-23), h or hh (1-12 when the pattern has a marker), m, mm, s, ss, AP or
+  // ap (the marker); text in single quotes is literal; anything else is copied. Empty: the time
+  // is made of the settings above.
+  std::string TimePattern;
 };
 
 // The date, then (unless the time is exactly 00:00:00) a blank and the time.

@@ -6,7 +6,9 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFrame>
+#include <QKeyEvent>
 #include <QLabel>
+#include <QLibraryInfo>
 #include <QLineEdit>
 #include <QLocale>
 #include <QMessageBox>
@@ -14,9 +16,11 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
+#include <QScopeGuard>
 #include <QScrollBar>
 #include <QStackedWidget>
 #include <QToolButton>
+#include <QTranslator>
 
 #include <algorithm>
 #include <cstdint>
@@ -65,8 +69,10 @@ TfrmMainWindow::~TfrmMainWindow() {
 }
 
 QLabel* TfrmMainWindow::CreateWrappedLabel(QWidget* AParent, const char* AName, int ATop, const QString& AText) {
-  auto* Label = new QLabel(AText, AParent);
+  auto* Label = new QLabel(AParent);
   Label->setObjectName(AName);
+  Label->setTextFormat(Qt::PlainText);  // every text the wizard shows reads as written
+  Label->setText(AText);
   Label->setWordWrap(true);
   Label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
   Label->setGeometry(16, ATop, LabelWidth, Label->heightForWidth(LabelWidth));
@@ -90,6 +96,7 @@ void TfrmMainWindow::CreateControls() {
 
   DebugMode_Label = new QLabel(this);
   DebugMode_Label->setObjectName("DebugMode_Label");
+  DebugMode_Label->setTextFormat(Qt::PlainText);
   DebugMode_Label->move(8, 343);
 }
 
@@ -129,6 +136,7 @@ QWidget* TfrmMainWindow::CreateUpdatePage() {
   Page->setObjectName("UPDATE");
   UpdateLog_Label = new QLabel(QStringLiteral("Обновление базы данных"), Page);
   UpdateLog_Label->setObjectName("UpdateLog_Label");
+  UpdateLog_Label->setTextFormat(Qt::PlainText);
   UpdateLog_Label->setGeometry(16, 16, LabelWidth, UpdateLog_Label->sizeHint().height());
 
   // In the gap between the label and the log, so that nothing else moves when it shows.
@@ -224,6 +232,7 @@ TModalResult TfrmMainWindow::ShowMessageBox(const TMessageBox& ABox) {
   const bool Owned = ABox.Owner == TMessageOwner::Application;
   QMessageBox Box(Owned ? this : nullptr);
   Box.setObjectName(Owned ? "ApplicationMessageBox" : "OwnerlessMessageBox");
+  Box.setTextFormat(Qt::PlainText);
   Box.setText(ToQString(ABox.Text));
   Box.setWindowTitle(ABox.Caption ? ToQString(*ABox.Caption) : QString());
   Box.setIcon(ABox.Icon == TMessageIcon::Error ? QMessageBox::Critical : QMessageBox::Question);
@@ -234,6 +243,8 @@ TModalResult TfrmMainWindow::ShowMessageBox(const TMessageBox& ABox) {
     Box.setStandardButtons(QMessageBox::Ok);
   }
   int Pressed = QMessageBox::NoButton;
+  ++FOpenBoxes;
+  const auto Closed = qScopeGuard([this] { --FOpenBoxes; });
   if (Owned) {
     Box.setWindowModality(Qt::ApplicationModal);
     Pressed = Box.exec();
@@ -275,12 +286,32 @@ void TfrmMainWindow::Terminate() {
   QCoreApplication::exit(0);
 }
 
-TLocaleTimeSettings TfrmMainWindow::ReadLocaleTimeSettings() const { return ReadTimeSettings(QLocale::system()); }
+// The window's locale is the user's unless a test gives it another; changing it announces a
+// change of settings.
+TLocaleTimeSettings TfrmMainWindow::ReadLocaleTimeSettings() const { return ReadTimeSettings(locale()); }
 
 void TfrmMainWindow::closeEvent(QCloseEvent* AEvent) {
   bool CanClose = true;
   FWizard->RunHandler([&] { FWizard->FormCloseQuery(CanClose); });
   AEvent->setAccepted(CanClose);
+}
+
+// Next is the default button of the whole window, not only of itself: Enter presses it wherever
+// the focus is (a plain widget, unlike a dialog, gives its default button no Enter of its own),
+// and Escape does what Cancel does. Not while a box of the wizard's is open.
+void TfrmMainWindow::keyPressEvent(QKeyEvent* AEvent) {
+  const bool Enter = AEvent->key() == Qt::Key_Return || AEvent->key() == Qt::Key_Enter;
+  if (FOpenBoxes == 0 && (AEvent->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+    if (Enter && Next_Button->isEnabled()) {
+      Next_Button->click();
+      return;
+    }
+    if (AEvent->key() == Qt::Key_Escape) {
+      Cancel_Button->click();
+      return;
+    }
+  }
+  QWidget::keyPressEvent(AEvent);
 }
 
 void TfrmMainWindow::changeEvent(QEvent* AEvent) {
@@ -290,7 +321,19 @@ void TfrmMainWindow::changeEvent(QEvent* AEvent) {
   QWidget::changeEvent(AEvent);
 }
 
+std::unique_ptr<QTranslator> InstallToolkitTranslation(const QLocale& ALocale) {
+  auto Translator = std::make_unique<QTranslator>();
+  if (!Translator->load(ALocale, QStringLiteral("qtbase"), QStringLiteral("_"),
+                        QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+    return nullptr;
+  }
+  QCoreApplication::installTranslator(Translator.get());
+  return Translator;
+}
+
 int RunWizard(const TStartOptions& AOptions) {
+  // The standard dialogs and buttons in the user's language; the wizard's own texts are fixed.
+  const auto Translator = InstallToolkitTranslation(QLocale());
   std::shared_ptr<const db::TIBClientLibrary> Library;
   try {
     Library = db::TIBClientLibrary::Load(AOptions.ClientLibraryName);
@@ -302,6 +345,7 @@ int RunWizard(const TStartOptions& AOptions) {
                                                    reinterpret_cast<std::uintptr_t>(&RunWizard), Error.what())),
                     QMessageBox::Ok);
     Box.setObjectName("ApplicationErrorBox");
+    Box.setTextFormat(Qt::PlainText);
     Box.exec();
     return 1;
   }

@@ -15,6 +15,8 @@ class QProgressBar;
 class QPushButton;
 class QStackedWidget;
 class QToolButton;
+class QTranslator;
+class QLocale;
 
 namespace app {
 
@@ -50,6 +52,7 @@ public:
 protected:
   void closeEvent(QCloseEvent* AEvent) override;
   void changeEvent(QEvent* AEvent) override;
+  void keyPressEvent(QKeyEvent* AEvent) override;
 
 private:
   void CreateControls();
@@ -76,6 +79,7 @@ private:
   QLabel* DebugMode_Label = nullptr;
 
   bool FTerminated = false;
+  int FOpenBoxes = 0;  // boxes of the wizard's on the screen
   std::unique_ptr<TfrmMain> FWizard;
 };
 
@@ -88,5 +92,9 @@ struct TStartOptions {
   std::string ClientLibraryName = db::ClientLibraryName;
 };
 int RunWizard(const TStartOptions& AOptions);
+
+// Loads Qt's own translation for ALocale (the standard dialogs' and buttons' texts) into the
+// application; none when there is none for that language. It works while the object lives.
+[[nodiscard]] std::unique_ptr<QTranslator> InstallToolkitTranslation(const QLocale& ALocale);
 
 }  // namespace app

@@ -1,14 +1,17 @@
 #include <QApplication>
+#include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QStackedWidget>
 #include <QTimer>
 #include <QToolButton>
+#include <QTranslator>
 #include <QtTest>
 
 #include <algorithm>
@@ -17,6 +20,7 @@
 #include <set>
 #include <thread>
 
+#include "app/qt/LocaleSettings.h"
 #include "app/qt/ufrmMainWindow.h"
 #include "app/tests/MemoryResources.h"
 #include "package/EmbeddedResources.h"
@@ -71,6 +75,59 @@ public:
   }
 };
 
+// Plays the user's part in a run: each step waits for its window (a box, modal or not) to show
+// and answers it, then the next step waits for the next one.
+class TUserScript {
+public:
+  struct TStep {
+    std::function<QWidget*()> Find;
+    std::function<void(QWidget*)> Act;
+  };
+  explicit TUserScript(std::vector<TStep> ASteps) : FSteps(std::move(ASteps)) {
+    FTimer.setInterval(20);
+    QObject::connect(&FTimer, &QTimer::timeout, [this] {
+      if (FDone < FSteps.size()) {
+        if (QWidget* Found = FSteps[FDone].Find()) {
+          // Acted on outside this timer, which does not fire again while its handler runs a
+          // nested event loop (as closing the window does with its question).
+          QTimer::singleShot(0, [Act = FSteps[FDone].Act, Target = QPointer<QWidget>(Found)] {
+            if (Target) {
+              Act(Target);
+            }
+          });
+          ++FDone;
+        }
+      }
+    });
+    FTimer.start();
+  }
+  [[nodiscard]] std::size_t Done() const { return FDone; }
+
+private:
+  std::vector<TStep> FSteps;
+  std::size_t FDone = 0;
+  QTimer FTimer;
+};
+
+// A visible box of the wizard's with this object name ("ApplicationMessageBox" or
+// "OwnerlessMessageBox") and this text.
+std::function<QWidget*()> BoxSaying(const char* AName, const QString& AText) {
+  return [=]() -> QWidget* {
+    for (QWidget* Widget : QApplication::topLevelWidgets()) {
+      auto* Box = qobject_cast<QMessageBox*>(Widget);
+      if (Box != nullptr && Box->isVisible() && Box->objectName() == QLatin1String(AName) &&
+          (AText.isEmpty() || Box->text() == AText)) {
+        return Box;
+      }
+    }
+    return nullptr;
+  };
+}
+
+std::function<void(QWidget*)> Press(QMessageBox::StandardButton AButton) {
+  return [AButton](QWidget* ABox) { qobject_cast<QMessageBox*>(ABox)->button(AButton)->click(); };
+}
+
 struct TSeenBox {
   QString Title;
   QString Text;
@@ -91,10 +148,14 @@ class WizardWindowTest : public QObject {
   Q_OBJECT
 
 private:
-  std::unique_ptr<TfrmMainWindow> CreateWindow(std::shared_ptr<platform::TFileOperations> AFiles = nullptr) {
+  std::unique_ptr<TfrmMainWindow> CreateWindow(std::shared_ptr<platform::TFileOperations> AFiles = nullptr,
+                                               std::function<platform::TLocalDateTime()> AClock = nullptr) {
     TWizardEnvironment Environment{package::EmbeddedResources(), db::TIBClientLibrary::Load(), {}, "/usr/bin/dbupdate"};
     if (AFiles) {
       Environment.FileOperations = std::move(AFiles);
+    }
+    if (AClock) {
+      Environment.Clock = std::move(AClock);
     }
     return std::make_unique<TfrmMainWindow>(std::move(Environment));
   }
@@ -254,6 +315,173 @@ private slots:
     QVERIFY2(LogSizesSeen.size() >= 10, "log lines show as they are added");
     QCOMPARE(Progress->geometry().bottom() < Log->geometry().top(), true);
     QCOMPARE(Log->geometry(), QRect(16, 56, 401, 265));
+  }
+
+  // Enter presses Next from anywhere in the window, Escape asks to leave; the run started
+  // by Enter from the path box goes as a click would.
+  void EnterPressesNextAndEscapeCancels() {
+    const testsupport::TTempFolder Folder;
+    const QString DatabaseFile = QString::fromStdString(testsupport::MakeDemoDatabase(Folder));
+    auto Window = CreateWindow();
+    Window->show();
+    QVERIFY(QTest::qWaitForWindowActive(Window.get()));
+    auto* Pages = Find<QStackedWidget>(*Window, "UpdatePages_Notebook");
+    auto* Cancel = Find<QPushButton>(*Window, "Cancel_Button");
+    Cancel->setFocus();
+    QTest::keyClick(Cancel, Qt::Key_Return);
+    QCOMPARE(Pages->currentWidget()->objectName(), QStringLiteral("SELECTDB"));
+
+    auto* PathBox = Find<QLineEdit>(*Window, "SelectDB_Edit");
+    PathBox->setFocus();
+    QTest::keyClick(PathBox, Qt::Key_Enter, Qt::KeypadModifier);
+    QVERIFY2(Pages->currentWidget()->objectName() == QStringLiteral("SELECTDB"), "Next is disabled yet");
+    {
+      TSeenBox Seen;
+      TModalAnswerer No(PressInBox(QMessageBox::No, Seen));
+      QTest::keyClick(PathBox, Qt::Key_Escape);
+      QCOMPARE(Seen.Text, QStringLiteral("Выйти из программы обновления?"));
+      QVERIFY(Window->isVisible());
+    }
+    {
+      TModalAnswerer Choose([&](QWidget* AModal) { ChooseFile(AModal, DatabaseFile); });
+      QTest::mouseClick(Find<QToolButton>(*Window, "SelectDB_EllipsisButton"), Qt::LeftButton);
+    }
+    TSeenBox Question;
+    TModalAnswerer Yes(PressInBox(QMessageBox::Yes, Question));
+    PathBox->setFocus();
+    QTest::keyClick(PathBox, Qt::Key_Return);
+    QCOMPARE(Question.Text, QStringLiteral("Удалить резервную копию базы данных?"));
+    QCOMPARE(Pages->currentWidget()->objectName(), QStringLiteral("UPDATE"));
+    QCOMPARE(Cancel->text(), QStringLiteral("Закрыть"));
+  }
+
+  // Nothing the wizard shows is read as markup, whatever the package, the engine or a script says.
+  void TextsAreShownAsWritten() {
+    auto Window = CreateWindow();
+    const QString Markup = QStringLiteral("UPDATE T SET A = 1 WHERE A < B AND C > D; <b>bold</b>");
+    Window->SetLabelText(TWizardLabel::AppTitle, Markup.toStdString());
+    auto* Title = Find<QLabel>(*Window, "AppTitle_Label");
+    QCOMPARE(Title->textFormat(), Qt::PlainText);
+    QCOMPARE(Title->text(), Markup);
+    for (const char* Name : {"DBVersionInfo_Label", "SelectDB_Label", "UpdateLog_Label", "DebugMode_Label"}) {
+      QCOMPARE(Find<QLabel>(*Window, Name)->textFormat(), Qt::PlainText);
+    }
+    QCOMPARE(Find<QLabel>(*Window, "SelectDB_Label")->text(),
+             QStringLiteral("Выберите базу данных для обновления. Внимание! Перед началом обновления необходимо "
+                            "убедится в том, что никакие другие программы не подключены к базе."));
+    Qt::TextFormat Format = Qt::AutoText;
+    QString Text;
+    TModalAnswerer Ok([&](QWidget* AModal) {
+      auto* Box = qobject_cast<QMessageBox*>(AModal);
+      Format = Box->textFormat();
+      Text = Box->text();
+      Box->button(QMessageBox::Ok)->click();
+    });
+    Window->ShowMessageBox({Markup.toStdString(), "Debug Mode Error", TMessageIcon::Error, TMessageButtons::Ok,
+                            TMessageOwner::Application});
+    QCOMPARE(Format, Qt::PlainText);
+    QCOMPARE(Text, Markup);
+  }
+
+  void TimeStampsFollowTheLocale_data() {
+    QTest::addColumn<QString>("Locale");
+    QTest::addColumn<int>("Hour");
+    QTest::addColumn<QString>("Expected");
+    // Patterns with quoted literals, direction marks, blanks, a marker before the time, and one
+    // with no plain time separator at all.
+    QTest::newRow("ru_RU") << "ru_RU" << 8 << "05.07.2014 08:03:09";
+    QTest::newRow("en_US") << "en_US" << 20 << "7/5/14 8:03:09 PM";
+    QTest::newRow("de_DE") << "de_DE" << 8 << "05.07.14 08:03:09";
+    QTest::newRow("ko_KR") << "ko_KR" << 8 << "14. 7. 5. 오전 8:03:09";
+    QTest::newRow("zh_CN") << "zh_CN" << 8 << "2014/7/5 08:03:09";
+    QTest::newRow("bg_BG") << "bg_BG" << 8 << "5.07.14 г. 8:03:09";
+    QTest::newRow("fi_FI") << "fi_FI" << 8 << "5.7.2014 8.03.09";
+    QTest::newRow("hu_HU") << "hu_HU" << 8 << "2014. 07. 05. 8:03:09";
+    QTest::newRow("fr_CA") << "fr_CA" << 8 << "2014-07-05 08 h 03 min 09 s";
+    QTest::newRow("ar_EG") << "ar_EG" << 8 << QString::fromUtf8("5\u200f/7\u200f/2014 8:03:09 ص");
+  }
+
+  void TimeStampsFollowTheLocale() {
+    QFETCH(QString, Locale);
+    QFETCH(int, Hour);
+    QFETCH(QString, Expected);
+    const auto Settings = ReadTimeSettings(QLocale(Locale));
+    QCOMPARE(QString::fromStdString(FormatLogTimeStamp({2014, 7, 5, Hour, 3, 9, 0}, Settings)), Expected);
+  }
+
+  // The log follows a change of the regional settings from the next line on.
+  void LocaleChangeIsReadAgain() {
+    auto Window = CreateWindow(nullptr, [] { return platform::TLocalDateTime{2014, 7, 5, 20, 3, 9, 0}; });
+    auto* Log = Find<QPlainTextEdit>(*Window, "UpdateLog_Memo");
+    Window->setLocale(QLocale(QStringLiteral("de_DE")));
+    Window->Wizard().AddLogMessage("erste");
+    Window->setLocale(QLocale(QStringLiteral("en_US")));
+    Window->Wizard().AddLogMessage("second");
+    QCOMPARE(Log->toPlainText(), QStringLiteral("[05.07.14 20:03:09] erste;\n[7/5/14 8:03:09 PM] second;"));
+  }
+
+  // Qt's own texts (standard buttons, the file dialog) speak the user's language.
+  void StandardTextsSpeakTheUsersLanguage() {
+    const auto ButtonTexts = [] {
+      QMessageBox Box;
+      Box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+      return Box.button(QMessageBox::Yes)->text().remove(u'&') + u'/' +
+             Box.button(QMessageBox::No)->text().remove(u'&');
+    };
+    QCOMPARE(ButtonTexts(), QStringLiteral("Yes/No"));
+    {
+      const auto Russian = InstallToolkitTranslation(QLocale(QStringLiteral("ru_RU")));
+      QVERIFY2(Russian != nullptr, "Qt's Russian translation is installed");
+      QCOMPARE(ButtonTexts(), QStringLiteral("Да/Нет"));
+      QFileDialog Dialog;
+      Dialog.setOption(QFileDialog::DontUseNativeDialog);
+      auto* Buttons = Dialog.findChild<QDialogButtonBox*>();
+      QVERIFY(Buttons != nullptr);
+      QCOMPARE(Buttons->button(QDialogButtonBox::Open)->text().remove(u'&'), QStringLiteral("Открыть"));
+    }
+    const auto English = InstallToolkitTranslation(QLocale(QStringLiteral("en_US")));
+    QCOMPARE(ButtonTexts(), QStringLiteral("Yes/No"));
+  }
+
+  // A box without an owner (here: the database cannot be opened) leaves the window usable; the
+  // user closes it then, and the run still goes to its end (the question on the backup) before
+  // the window closes.
+  void ClosingDuringAnOwnerlessBoxLetsTheRunFinish() {
+    const testsupport::TTempFolder Folder;
+    const QString NotADatabase = QString::fromStdString(Folder.File("notes.fdb"));
+    QFile Notes(NotADatabase);
+    QVERIFY(Notes.open(QIODevice::WriteOnly));
+    Notes.write("not a database");
+    Notes.close();
+    auto Window = CreateWindow();
+    Window->show();
+    auto* Next = Find<QPushButton>(*Window, "Next_Button");
+    QTest::mouseClick(Next, Qt::LeftButton);
+    {
+      TModalAnswerer Choose([&](QWidget* AModal) { ChooseFile(AModal, NotADatabase); });
+      QTest::mouseClick(Find<QToolButton>(*Window, "SelectDB_EllipsisButton"), Qt::LeftButton);
+    }
+    bool UsableMeanwhile = false;
+    QMessageBox* OpenError = nullptr;
+    TUserScript User({
+        {BoxSaying("OwnerlessMessageBox", QString()),
+         [&](QWidget* ABox) {
+           OpenError = qobject_cast<QMessageBox*>(ABox);
+           UsableMeanwhile = Window->isEnabled() && QApplication::activeModalWidget() == nullptr;
+           Window->close();
+         }},
+        {BoxSaying("ApplicationMessageBox", QStringLiteral("Выйти из программы обновления?")), Press(QMessageBox::Yes)},
+        {[&]() -> QWidget* { return OpenError; }, Press(QMessageBox::Ok)},
+        {BoxSaying("ApplicationMessageBox", QStringLiteral("Удалить резервную копию базы данных?")),
+         Press(QMessageBox::Yes)},
+    });
+    QTest::mouseClick(Next, Qt::LeftButton);
+    QCOMPARE(User.Done(), std::size_t{4});
+    QVERIFY(UsableMeanwhile);
+    QTRY_VERIFY(!Window->isVisible());
+    QVERIFY(Find<QPlainTextEdit>(*Window, "UpdateLog_Memo")
+                ->toPlainText()
+                .endsWith(QStringLiteral("] Резервная копия базы данных удалена;")));
   }
 
   void MissingClientLibraryEndsWithStatusOne() {

@@ -321,6 +321,17 @@ void TfrmMainWindow::changeEvent(QEvent* AEvent) {
   QWidget::changeEvent(AEvent);
 }
 
+int RunProgram(int AArgc, char** AArgv, const package::TResourceSource& AResources) {
+  // Taken before Qt removes its own options from the arguments: the debug switch counts only
+  // as the very first argument the program was given.
+  std::vector<std::string> Arguments;
+  for (int Index = 1; Index < AArgc; ++Index) {
+    Arguments.emplace_back(AArgv[Index]);
+  }
+  QApplication Application(AArgc, AArgv);
+  return RunWizard(TStartOptions{AResources, Arguments, QCoreApplication::applicationFilePath().toStdString()});
+}
+
 std::unique_ptr<QTranslator> InstallToolkitTranslation(const QLocale& ALocale) {
   auto Translator = std::make_unique<QTranslator>();
   if (!Translator->load(ALocale, QStringLiteral("qtbase"), QStringLiteral("_"),

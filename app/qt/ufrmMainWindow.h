@@ -93,6 +93,9 @@ struct TStartOptions {
 };
 int RunWizard(const TStartOptions& AOptions);
 
+// The program: the application object over the command line, then the wizard.
+int RunProgram(int AArgc, char** AArgv, const package::TResourceSource& AResources);
+
 // Loads Qt's own translation for ALocale (the standard dialogs' and buttons' texts) into the
 // application; none when there is none for that language. It works while the object lives.
 [[nodiscard]] std::unique_ptr<QTranslator> InstallToolkitTranslation(const QLocale& ALocale);

@@ -7,6 +7,7 @@
 #include "app/tests/MemoryResources.h"
 #include "app/tests/WizardFixture.h"
 #include "db/IBCreate.h"
+#include "testsupport/FaultyClientLibrary.h"
 
 namespace app {
 namespace {
@@ -135,6 +136,43 @@ TEST_F(Connection, AFileThatIsNoDatabaseShowsTheEngineErrorInABoxWithoutOwner) {
   EXPECT_FALSE(Box.Text.empty());
   EXPECT_NE(Box.Text.back(), '.');
   EXPECT_THAT(Messages(), ElementsAre(SConnecting + File + "..."));
+}
+
+// Closing the database: an error of the detach shows in a box without an owner and the
+// connection counts as closed; a transaction left open whose commit fails is rolled back
+// without a word.
+TEST_F(Connection, CloseErrorsAreShownOrSwallowedAsTheComponentsDo) {
+  const std::string File = testsupport::MakeDemoDatabase(FFolder);
+  FClientLibrary = testsupport::FaultyClientLibrary(testsupport::TClientCall::DetachDatabase, 1,
+                                                    testsupport::TClientFailure::After);
+  StartWizard();
+  ASSERT_TRUE(FWizard->DataBaseConnect(File));
+  FWizard->DataBaseDisconnect();
+  EXPECT_FALSE(FWizard->Database().Connected());
+  ASSERT_EQ(FScreen.Boxes.size(), 1U);
+  EXPECT_EQ(FScreen.Boxes[0].Caption, "EIBInterBaseError");
+  EXPECT_EQ(FScreen.Boxes[0].Text, "lock conflict on no wait transaction");
+  EXPECT_EQ(FScreen.Boxes[0].Owner, TMessageOwner::None);
+
+  FClientLibrary = testsupport::FaultyClientLibrary(testsupport::TClientCall::CommitTransaction, 3,
+                                                    testsupport::TClientFailure::Before);
+  StartWizard();
+  ASSERT_TRUE(FWizard->DataBaseConnect(File));  // commits twice: the table list, the service table
+  db::TIBTransaction Open(FWizard->Database());
+  Open.StartTransaction();
+  {
+    db::TIBQuery Change(FWizard->Database(), Open);
+    Change.SetSQL("UPDATE T_PROJECT SET S_CATEGORY = 'never committed'");
+    Change.ExecSQL();
+  }
+  FWizard->DataBaseDisconnect();
+  EXPECT_FALSE(FWizard->Database().Connected());
+  EXPECT_FALSE(Open.InTransaction());
+  EXPECT_TRUE(FScreen.Boxes.empty());
+  FClientLibrary.reset();
+  EXPECT_THAT(testsupport::QueryColumn(File, "SELECT COUNT(*) AS N FROM T_PROJECT WHERE S_CATEGORY = 'never committed'",
+                                       "N"),
+              ElementsAre("0"));
 }
 
 TEST_F(Connection, MissingFilesAndFoldersAreRefusedBeforeOpening) {

@@ -9,6 +9,7 @@
 #include "app/tests/FailingFileOperations.h"
 #include "app/tests/MemoryResources.h"
 #include "app/tests/UpdateRunFixture.h"
+#include "testsupport/FaultyClientLibrary.h"
 
 namespace app {
 namespace {
@@ -238,6 +239,32 @@ TEST_F(UpdateRun, DebugBoxShowsOnlyWhenAnExceptionReachesTheRun) {
   RunUpdate(File, {}, Failing, {"-debug"});
   EXPECT_TRUE(FScreen.Boxes.empty());
   EXPECT_THAT(Messages(), Contains(SUpdateFailed));
+}
+
+// An engine error that escapes the checks (reading the table list, or starting the transaction
+// that reads the service table) is no answer of the database's: the run shows it, closes the
+// database, puts the backup back and fails.
+TEST_F(UpdateRun, ExceptionOutOfTheChecksFailsTheRunAndRestores) {
+  for (const int FailingStart : {1, 2}) {
+    SCOPED_TRACE(FailingStart == 1 ? "table list" : "service table");
+    const testsupport::TTempFolder Folder;
+    const std::string File = testsupport::MakeDemoDatabase(Folder);
+    const std::string Before = ReadBytes(File);
+    FClientLibrary = testsupport::FaultyClientLibrary(testsupport::TClientCall::StartTransaction, FailingStart,
+                                                      testsupport::TClientFailure::Before);
+    RunUpdate(File);
+    EXPECT_THAT(Messages(), ElementsAre(SBackupCreated, "Подключение к базе данных " + File + "...", SRestored));
+    ASSERT_EQ(FScreen.Boxes.size(), 1U);
+    EXPECT_EQ(FScreen.Boxes[0].Text, "lock conflict on no wait transaction.");
+    EXPECT_EQ(FScreen.Boxes[0].Caption, "dbupdate");
+    EXPECT_EQ(FScreen.Boxes[0].Owner, TMessageOwner::Application);
+    EXPECT_FALSE(FWizard->Database().Connected());
+    EXPECT_FALSE(FWizard->UpdateComplete());
+    EXPECT_TRUE(HoldsBytes(File, Before));
+    EXPECT_EQ(FilesIn(Folder.Path()), std::vector<std::string>{"demo.fdb"});
+    FWizard.reset();
+    FClientLibrary.reset();
+  }
 }
 
 TEST_F(UpdateRun, ClosingTheWindowDuringTheRunWaitsForItsEnd) {

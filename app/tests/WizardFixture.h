@@ -26,10 +26,9 @@ protected:
     FScreen = TFakeScreen{};
     FScreen.OnBox = std::move(OnBox);
     FScreen.OnProcessMessages = std::move(OnProcessMessages);
-    TWizardEnvironment Environment{AResources, testsupport::ClientLibrary(), std::move(AArguments), "/usr/bin/dbupdate"};
-    if (FClock) {
-      Environment.Clock = FClock;
-    }
+    TWizardEnvironment Environment{AResources, FClientLibrary ? FClientLibrary : testsupport::ClientLibrary(),
+                                   std::move(AArguments), "/usr/bin/dbupdate"};
+    Environment.Clock = FClock;
     if (FFileOperations) {
       Environment.FileOperations = FFileOperations;
     }
@@ -38,20 +37,26 @@ protected:
     ASSERT_FALSE(FScreen.Terminated);
   }
 
-  // The logged messages without their time stamps and final semicolons.
+  // The logged messages, each line checked for the time stamp of its moment in the screen's
+  // regional settings and for the final semicolon.
   [[nodiscard]] std::vector<std::string> Messages() const {
+    std::string Stamp(1, '[');
+    Stamp += FormatLogTimeStamp(FClock(), FScreen.TimeSettings);
+    Stamp += "] ";
     std::vector<std::string> Result;
     for (const std::string& Line : FScreen.Log) {
-      const auto Start = Line.find("] ");
-      Result.push_back(Line.substr(Start + 2, Line.size() - Start - 3));
+      EXPECT_TRUE(Line.starts_with(Stamp) && Line.ends_with(";")) << Line;
+      Result.push_back(Line.substr(Stamp.size(), Line.size() - Stamp.size() - 1));
     }
     return Result;
   }
 
   testsupport::TTempFolder FFolder;
   TFakeScreen FScreen;
-  std::function<platform::TLocalDateTime()> FClock;
+  // A fixed moment, so that backup names and time stamps are known.
+  std::function<platform::TLocalDateTime()> FClock = [] { return platform::TLocalDateTime{2014, 7, 5, 8, 3, 9, 0}; };
   std::shared_ptr<platform::TFileOperations> FFileOperations;
+  std::shared_ptr<const db::TIBClientLibrary> FClientLibrary;  // none: the real one
   std::unique_ptr<TfrmMain> FWizard;
 };
 

@@ -1,6 +1,8 @@
 // package_check <folder>: loads update.inf and update.sql from the folder exactly as the wizard
-// loads its embedded copies, and fails when the wizard would refuse them. The build runs it
-// before embedding the folder, so that a broken package never ships.
+// loads its embedded copies, and fails when the wizard would refuse them. Then it cuts every
+// block with the executor's own cutter and fails on what would stop a block in the middle of an
+// update. The build runs it before embedding the folder, so that a broken package never ships.
+// Script faults are told the way a compiler tells its errors, so that an editor can jump to them.
 
 #include <cstdint>
 #include <exception>
@@ -8,11 +10,15 @@
 #include <fstream>
 #include <iostream>
 #include <map>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <utility>
+#include <variant>
 #include <vector>
 
 #include "package/UpdatePackage.h"
+#include "update/ScriptCutter.h"
 
 namespace {
 
@@ -74,6 +80,107 @@ std::string Diagnose(const package::TUpdatePackage& APackage) {
   return "the loader rejected it";
 }
 
+// The executor starts the first block with this terminator and carries the one in force into the
+// next block.
+constexpr std::string_view DefaultTerminator = ";";
+
+// The blanks before a cut-off terminator are no part of what the author has to find.
+[[nodiscard]] std::string_view FirstLine(std::string_view AText) {
+  const std::string_view Line = AText.substr(0, AText.find_first_of("\r\n"));
+  return Line.substr(0, Line.find_last_not_of(" \t") + 1);
+}
+
+[[nodiscard]] std::size_t CountLineBreaks(std::string_view AText) {
+  std::size_t Count = 0;
+  for (std::size_t Pos = AText.find("\r\n"); Pos != std::string_view::npos;
+       Pos = AText.find("\r\n", Pos + 2)) {
+    ++Count;
+  }
+  return Count;
+}
+
+// The 1-based line ALineIndex of a CR LF text.
+[[nodiscard]] std::string_view LineOf(std::string_view AText, int ALineIndex) {
+  std::size_t Pos = 0;
+  for (int Line = 1; Line < ALineIndex && Pos < AText.size(); ++Line) {
+    const std::size_t Break = AText.find("\r\n", Pos);
+    Pos = Break == std::string_view::npos ? AText.size() : Break + 2;
+  }
+  return FirstLine(AText.substr(Pos));
+}
+
+class TScriptReport {
+public:
+  explicit TScriptReport(std::string AScriptPath) : FScriptPath(std::move(AScriptPath)) {}
+
+  // The cutter counts lines within the block; a block starts on the line where the separator
+  // before it stands, or on line 1 for the first one.
+  void Error(std::size_t ABlock, std::size_t AStartLine, int ALineIndex, std::string_view AWhat,
+             std::string_view AText) {
+    std::cerr << FScriptPath << ':' << AStartLine + static_cast<std::size_t>(ALineIndex) - 1
+              << ": error: block " << ABlock << ": " << AWhat;
+    if (!AText.empty()) {
+      std::cerr << ": " << AText;
+    }
+    std::cerr << '\n';
+    ++FErrorCount;
+  }
+
+  [[nodiscard]] int ErrorCount() const { return FErrorCount; }
+
+private:
+  std::string FScriptPath;
+  int FErrorCount = 0;
+};
+
+// Cuts the blocks as the wizard's update run does: each block alone, in order, the terminator
+// carried from one to the next. Blocks are numbered from 0, as the wizard's log numbers them.
+// Only the first error of a block counts, since the executor gives the block up there.
+void CheckScriptBlocks(const package::TStringArray& ABlocks, TScriptReport& AReport) {
+  std::string Terminator(DefaultTerminator);
+  std::size_t StartLine = 1;
+  for (std::size_t Block = 0; Block < ABlocks.size(); ++Block) {
+    const std::string Text = update::NormalizeLineBreaks(ABlocks[Block]);
+    update::TScriptCutter Cutter(Text, Terminator);
+    const int ErrorsBefore = AReport.ErrorCount();
+    bool HasStatement = false;
+    std::optional<update::TScriptStatement> LastSetTerm;
+    for (;;) {
+      const update::TScriptItem Item = Cutter.Next();
+      if (std::holds_alternative<update::TScriptEnd>(Item)) {
+        if (!HasStatement) {
+          AReport.Error(Block, StartLine, 1, "the block holds no statement", "");
+        } else if (Cutter.Terminator() != DefaultTerminator) {
+          // The next block would be cut with this terminator, and any block added or moved
+          // later too: each block is to leave the terminator as it found it.
+          AReport.Error(Block, StartLine, LastSetTerm ? LastSetTerm->LineIndex : 1,
+                        "the block ends with the terminator \"" + Cutter.Terminator() +
+                            "\" in force; set it back with SET TERM ; " + Cutter.Terminator(),
+                        LastSetTerm ? FirstLine(LastSetTerm->Text) : "");
+        }
+        break;
+      }
+      if (const auto* Error = std::get_if<update::TScriptParseError>(&Item)) {
+        // An unclosed comment comes without text: the line where it stands tells more.
+        const std::string_view Shown =
+            Error->SQLText.empty() ? LineOf(Text, Error->LineIndex) : FirstLine(Error->SQLText);
+        AReport.Error(Block, StartLine, Error->LineIndex, Error->Error, Shown);
+        break;
+      }
+      const auto& Statement = std::get<update::TScriptStatement>(Item);
+      HasStatement = true;
+      if (Statement.Kind == update::TStatementKind::SetTerm) {
+        LastSetTerm = Statement;
+      }
+    }
+    // After a fault the rest is checked from a clean terminator, so that one forgotten
+    // SET TERM is told once rather than as a fault of every block after it.
+    Terminator = AReport.ErrorCount() == ErrorsBefore ? Cutter.Terminator()
+                                                      : std::string(DefaultTerminator);
+    StartLine += CountLineBreaks(ABlocks[Block]);
+  }
+}
+
 int CheckFolder(const fs::path& AFolder) {
   TFolderResources Resources;
   const std::pair<fs::path, std::pair<std::string_view, int>> Files[] = {
@@ -94,7 +201,9 @@ int CheckFolder(const fs::path& AFolder) {
               << " is unusable: " << Diagnose(Package) << "\n";
     return 1;
   }
-  return 0;
+  TScriptReport Report((AFolder / "update.sql").string());
+  CheckScriptBlocks(Package.FScriptBlock, Report);
+  return Report.ErrorCount() == 0 ? 0 : 1;
 }
 
 }  // namespace

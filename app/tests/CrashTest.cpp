@@ -12,6 +12,7 @@
 
 #include "app/RunRecord.h"
 #include "app/tests/UpdateRunFixture.h"
+#include "testsupport/PackagedUpdate.h"
 
 extern char** environ;
 
@@ -109,6 +110,11 @@ std::string Killed::FUpdatedBytes;
 
 TEST_P(Killed, DatabaseStandsUnderItsNameAndTheNextStartRestoresIt) {
   const TKillCase& Case = GetParam();
+  // The child kills itself in block 3 of the update 1.2.1, and it is that update which fails
+  // on a database it has already updated.
+  if ((std::string(Case.Point) == "block" || Case.OnUpdatedDatabase) && !testsupport::EmbedsUpdate121()) {
+    GTEST_SKIP() << testsupport::SAboutUpdate121;
+  }
   const std::string File = PlaceDatabase(Case.OnUpdatedDatabase);
   const std::string Before = ReadBytes(File);
   ASSERT_GT(Before.size(), std::size_t{100} << 20);

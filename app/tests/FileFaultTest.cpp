@@ -7,6 +7,7 @@
 #include "app/RunRecord.h"
 #include "app/tests/FailingFileOperations.h"
 #include "app/tests/UpdateRunFixture.h"
+#include "testsupport/PackagedUpdate.h"
 
 namespace app {
 namespace {
@@ -90,6 +91,12 @@ protected:
 
 TEST_P(FileFault, OldContentsSurviveAndTheNextStartPutsThingsRight) {
   const TFaultCase& Case = GetParam();
+  // A good run to its end adds the column ICONID; a failed one is the update 1.2.1 run a second
+  // time.
+  if ((Case.Scenario == TScenario::FailedRun || Case.Database == TDatabaseAfter::Updated) &&
+      !testsupport::EmbedsUpdate121()) {
+    GTEST_SKIP() << testsupport::SAboutUpdate121;
+  }
   const std::string File =
       Case.Scenario == TScenario::GoodRun ? testsupport::MakeDemoDatabase(FFolder) : MakeUpdatedDatabase();
   const std::string BeforeRun = ReadBytes(File);

@@ -25,6 +25,7 @@
 #include "app/tests/MemoryResources.h"
 #include "package/EmbeddedResources.h"
 #include "testsupport/FixtureDatabase.h"
+#include "testsupport/PackagedUpdate.h"
 #include "testsupport/ForwardingFileOperations.h"
 #include "testsupport/TempFolder.h"
 
@@ -144,6 +145,14 @@ std::function<void(QWidget*)> PressInBox(QMessageBox::StandardButton AButton, TS
 
 }  // namespace
 
+package::TUpdatePackage EmbeddedPackage() {
+  package::TUpdatePackage Package;
+  if (!package::LoadUpdateInfo(package::EmbeddedResources(), Package)) {
+    qFatal("the embedded package does not load");
+  }
+  return Package;
+}
+
 class WizardWindowTest : public QObject {
   Q_OBJECT
 
@@ -194,8 +203,7 @@ private slots:
     QCOMPARE(Find<QWidget>(*Window, "SelectDB_ButtonEdit")->y(), 112);
     QCOMPARE(Find<QWidget>(*Window, "DebugMode_Label")->pos(), QPoint(8, 343));
 
-    QCOMPARE(Find<QLabel>(*Window, "AppTitle_Label")->text(),
-             QStringLiteral("DataBase Struct Error Fixed (Version 1.2.1)"));
+    QCOMPARE(Find<QLabel>(*Window, "AppTitle_Label")->text(), QString::fromStdString(EmbeddedPackage().FUpdTitle));
     QVERIFY(Find<QLabel>(*Window, "AppTitle_Label")->font().bold());
     QCOMPARE(Find<QLabel>(*Window, "AppTitle_Label")->font().pointSize(), 14);
     QCOMPARE(Find<QLabel>(*Window, "DBVersionInfo_Label")->text(), QString());
@@ -267,7 +275,8 @@ private slots:
     QVERIFY(!Next->isEnabled());
     QCOMPARE(Find<QPushButton>(*Window, "Cancel_Button")->text(), QStringLiteral("Закрыть"));
     const QStringList Log = Find<QPlainTextEdit>(*Window, "UpdateLog_Memo")->toPlainText().split(u'\n');
-    QCOMPARE(Log.size(), 20);
+    // The backup, connecting, the checks, a line per block, the end and the deleted backup.
+    QCOMPARE(Log.size(), static_cast<qsizetype>(EmbeddedPackage().FScriptBlock.size() + 5));
     QVERIFY(Log.first().startsWith(u'['));
     QVERIFY(Log.first().endsWith(QStringLiteral("] Резервная копия базы данных успешно создана;")));
     QVERIFY(Log.last().endsWith(QStringLiteral("] Резервная копия базы данных удалена;")));
@@ -312,7 +321,11 @@ private slots:
     QVERIFY(std::is_sorted(ProgressSeen.begin(), ProgressSeen.end()));
     QVERIFY(ProgressSeen.front() < Progress->maximum());
     QVERIFY(!Progress->isVisible());
-    QVERIFY2(LogSizesSeen.size() >= 10, "log lines show as they are added");
+    // The 15 blocks of the update 1.2.1 make a log long enough to see it grow; a short package
+    // may run between two turns of the timer.
+    if (testsupport::EmbedsUpdate121()) {
+      QVERIFY2(LogSizesSeen.size() >= 10, "log lines show as they are added");
+    }
     QCOMPARE(Progress->geometry().bottom() < Log->geometry().top(), true);
     QCOMPARE(Log->geometry(), QRect(16, 56, 401, 265));
   }

@@ -9,6 +9,7 @@
 #include "package/EmbeddedResources.h"
 #include "package/UpdatePackage.h"
 #include "testsupport/FixtureDatabase.h"
+#include "testsupport/PackagedUpdate.h"
 #include "testsupport/TempFolder.h"
 
 namespace update {
@@ -120,6 +121,7 @@ TEST_F(IBScriptTest, ColonNameInDataStatementIsAnUnfilledParameter) {
 }
 
 TEST_F(IBScriptTest, ExecuteErrorReportsTheServerMessageAndStopsTheBlock) {
+  if (!testsupport::EmbedsUpdate121()) GTEST_SKIP() << testsupport::SAboutUpdate121;
   package::TUpdatePackage Package;
   ASSERT_TRUE(package::LoadUpdateInfo(package::EmbeddedResources(), Package));
   const std::string& FirstBlock = Package.FScriptBlock.at(0);

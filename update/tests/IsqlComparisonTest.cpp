@@ -11,6 +11,7 @@
 #include "package/EmbeddedResources.h"
 #include "package/UpdatePackage.h"
 #include "testsupport/FixtureDatabase.h"
+#include "testsupport/PackagedUpdate.h"
 #include "testsupport/TempFolder.h"
 #include "update/IBScript.h"
 #include "update/tests/Isql.h"
@@ -106,6 +107,8 @@ void RunThroughExecutor(const std::string& AFile, const package::TStringArray& A
 }
 
 TEST(IsqlComparisonTest, PackagedScriptLeavesTheSameMetadataAsIsql) {
+  // The metadata compared are those that the update 1.2.1 changes.
+  if (!testsupport::EmbedsUpdate121()) GTEST_SKIP() << testsupport::SAboutUpdate121;
   if (!IsqlAvailable()) GTEST_SKIP() << "isql-fb is not installed";
   package::TUpdatePackage Package;
   ASSERT_TRUE(package::LoadUpdateInfo(package::EmbeddedResources(), Package));

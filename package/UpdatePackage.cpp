@@ -84,6 +84,12 @@ public:
         }
       };
       for (std::size_t Pos = 0; Pos < APiece.size(); ++Pos) {
+        if (Matched == 0) {
+          // Nothing is half matched: skip to where a separator may begin.
+          const std::size_t First = APiece.find(Word[0], Pos);
+          if (First == std::string_view::npos) break;
+          Pos = First;
+        }
         Matched = Separator.Advance(Matched, APiece[Pos]);
         const std::size_t MatchStart = Carried + Pos + 1 - Matched;
         ReleaseBefore(MatchStart);

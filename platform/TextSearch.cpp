@@ -1,11 +1,17 @@
 #include "platform/TextSearch.h"
 
 #include <cstring>
+#include <limits>
+#include <stdexcept>
 
 namespace platform {
 
-TTextSearcher::TTextSearcher(std::string_view AWord) : FWord(AWord), FFallback(AWord.size(), 0) {
-  std::size_t Border = 0;
+TTextSearcher::TTextSearcher(std::string_view AWord) : FWord(AWord) {
+  if (AWord.size() > std::numeric_limits<std::uint32_t>::max()) {
+    throw std::length_error("A search word of 4 GiB or more");
+  }
+  FFallback.assign(AWord.size(), 0);
+  std::uint32_t Border = 0;
   for (std::size_t I = 1; I < FWord.size(); ++I) {
     while (Border > 0 && FWord[I] != FWord[Border]) Border = FFallback[Border - 1];
     if (FWord[I] == FWord[Border]) ++Border;

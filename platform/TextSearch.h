@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -28,7 +29,9 @@ public:
 private:
   std::string FWord;
   // FFallback[I]: the length of the longest proper border of the word's first I + 1 characters.
-  std::vector<std::size_t> FFallback;
+  // Four bytes an entry, not eight: a terminator may be half a script long, and the table is
+  // held beside the script.
+  std::vector<std::uint32_t> FFallback;
 };
 
 }  // namespace platform

@@ -38,11 +38,11 @@ TfrmMain::TfrmMain(TWizardScreen& AScreen, TWizardEnvironment AEnvironment)
       UpdateIBQuery(UpdateIBDatabase, UpdateIBTransaction),
       UpdateIBScript(UpdateIBDatabase, UpdateIBTransaction) {
   UpdateIBScript.OnParseError = [this](update::TIBScript& Sender, const std::string& Error,
-                                       const std::string& SQLText, int LineIndex) {
+                                       const std::string& SQLText, std::size_t LineIndex) {
     UpdateIBScriptParseError(Sender, Error, SQLText, LineIndex);
   };
   UpdateIBScript.OnExecuteError = [this](update::TIBScript& Sender, const std::string& Error,
-                                         const std::string& SQLText, int LineIndex, bool& Ignore) {
+                                         const std::string& SQLText, std::size_t LineIndex, bool& Ignore) {
     UpdateIBScriptExecuteError(Sender, Error, SQLText, LineIndex, Ignore);
   };
   UpdateIBScript.OnStatementExecuted = [this](update::TIBScript& /*Sender*/) { KeepWindowAlive(); };

@@ -72,9 +72,9 @@ public:
   // Update run.
   bool DataBaseUpdate();
   void UpdateIBScriptParseError(update::TIBScript& Sender, const std::string& Error, const std::string& SQLText,
-                                int LineIndex);
+                                std::size_t LineIndex);
   void UpdateIBScriptExecuteError(update::TIBScript& Sender, const std::string& Error, const std::string& SQLText,
-                                  int LineIndex, bool& Ignore);
+                                  std::size_t LineIndex, bool& Ignore);
 
   // Update log.
   void AddLogMessage(const std::string& AMessage);

@@ -288,13 +288,13 @@ void TfrmMain::ShowInformation(const std::string& AText) {
 }
 
 void TfrmMain::UpdateIBScriptParseError(update::TIBScript& /*Sender*/, const std::string& Error,
-                                        const std::string& SQLText, int /*LineIndex*/) {
+                                        const std::string& SQLText, std::size_t /*LineIndex*/) {
   AddLogMessage("Parse error " + Error + " in SQL text " + SQLText);
   FUpdateError = true;
 }
 
 void TfrmMain::UpdateIBScriptExecuteError(update::TIBScript& /*Sender*/, const std::string& Error,
-                                          const std::string& SQLText, int /*LineIndex*/, bool& /*Ignore*/) {
+                                          const std::string& SQLText, std::size_t /*LineIndex*/, bool& /*Ignore*/) {
   AddLogMessage("Execute error " + Error + " in SQL text " + SQLText);
   FUpdateError = true;
 }

@@ -12,6 +12,18 @@ if(DBUPDATE_SANITIZE)
   target_link_options(project_options INTERFACE -fsanitize=address,undefined)
 endif()
 
+# Coverage for libFuzzer in every library, so that the fuzz targets see into the parsers, and
+# the sanitizers, so that a fault is found where it happens and not only when it crashes.
+if(DBUPDATE_FUZZ)
+  if(NOT CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
+    message(FATAL_ERROR "DBUPDATE_FUZZ needs clang (CMAKE_CXX_COMPILER=clang++): libFuzzer is part of it")
+  endif()
+  target_compile_options(project_options INTERFACE
+    -fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=undefined
+    -fno-omit-frame-pointer -g)
+  target_link_options(project_options INTERFACE -fsanitize=address,undefined)
+endif()
+
 # Linked into every test program: the sanitizers' settings for a sanitizer build, nothing else.
 if(DBUPDATE_SANITIZE)
   add_library(test_options OBJECT ${PROJECT_SOURCE_DIR}/cmake/SanitizerOptions.cpp)

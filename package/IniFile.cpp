@@ -1,21 +1,13 @@
 #include "package/IniFile.h"
 
+#include <algorithm>
+#include <functional>
 #include <limits>
-#include <map>
 #include <optional>
 
 #include "platform/CaseFold.h"
 
 namespace package {
-
-struct TMemIniFile::TSection {
-  std::string FUpperName;
-  // Any line other than blanks and comments, an entry or not, makes the section present.
-  bool FHasLines = false;
-  // Keyed by the upper-cased name; a later occurrence overwrites an earlier one.
-  std::map<std::string, std::string, std::less<>> FValues;
-};
-
 namespace {
 
 bool IsBlankOrControl(char AChar) { return static_cast<unsigned char>(AChar) <= ' '; }
@@ -110,68 +102,159 @@ std::optional<std::int32_t> ParseInteger(std::string_view AText) {
   return static_cast<std::int32_t>(Negative ? 0u - *Magnitude : *Magnitude);
 }
 
+// The hash of a name in one section: the same key in two sections must not share a run.
+std::uint64_t HashKey(std::size_t ASection, std::string_view AFoldedKey) {
+  std::uint64_t Hash = std::hash<std::string_view>{}(AFoldedKey) ^
+                       (static_cast<std::uint64_t>(ASection) * 0x9E3779B97F4A7C15u);
+  Hash ^= Hash >> 31;
+  return Hash * 0xBF58476D1CE4E5B9u;
+}
+
+std::uint64_t HashName(std::string_view AFoldedName) {
+  return std::hash<std::string_view>{}(AFoldedName);
+}
+
+// The line starting at AStart, without its break.
+std::string_view LineAt(std::string_view AText, std::size_t AStart) {
+  const std::size_t Break = AText.find_first_of("\r\n", AStart);
+  return AText.substr(AStart, Break == std::string_view::npos ? std::string_view::npos : Break - AStart);
+}
+
+// The name of a "name=value" line, trimmed; the line has been trimmed already.
+std::string_view KeyOf(std::string_view ALine) { return Trim(ALine.substr(0, ALine.find('='))); }
+
+std::string_view ValueOf(std::string_view ALine) {
+  return Trim(ALine.substr(ALine.find('=') + 1));
+}
+
+std::string_view SectionNameOf(std::string_view AHeader) {
+  return Trim(AHeader.substr(1, AHeader.size() - 2));
+}
+
 }  // namespace
 
-TMemIniFile::TMemIniFile(const std::vector<std::string>& ALines) {
-  TSection* Current = nullptr;
-  for (const std::string& RawLine : ALines) {
-    const std::string_view Line = Trim(RawLine);
-    if (Line.empty() || Line.front() == ';') {
-      continue;
+// Calls AVisitor.Header(start, line) for a section header, AVisitor.Line(start, line) for any
+// other line that is neither blank nor a comment, with the line trimmed.
+template <typename TVisitor>
+void TMemIniFile::VisitLines(TVisitor&& AVisitor) const {
+  const std::string_view Text = FText;
+  std::size_t Start = 0;
+  while (Start < Text.size()) {
+    std::size_t Break = Text.find_first_of("\r\n", Start);
+    if (Break == std::string_view::npos) Break = Text.size();
+    const std::string_view Line = Trim(Text.substr(Start, Break - Start));
+    if (!Line.empty() && Line.front() != ';') {
+      if (IsSectionHeader(Line)) {
+        AVisitor.Header(Start, Line);
+      } else {
+        AVisitor.Line(Start, Line);
+      }
     }
-    if (IsSectionHeader(Line)) {
-      FSections.push_back(std::make_unique<TSection>());
-      Current = FSections.back().get();
-      Current->FUpperName = platform::UpperCase(Trim(Line.substr(1, Line.size() - 2)));
-      continue;
-    }
-    if (Current == nullptr) {
-      continue;
-    }
-    Current->FHasLines = true;
-    if (const size_t Equals = Line.find('='); Equals != std::string_view::npos) {
-      Current->FValues.insert_or_assign(platform::UpperCase(Trim(Line.substr(0, Equals))),
-                                        std::string(Trim(Line.substr(Equals + 1))));
-    }
+    const bool CrLf = Break + 1 < Text.size() && Text[Break] == '\r' && Text[Break + 1] == '\n';
+    Start = Break + (CrLf ? 2 : 1);
   }
 }
 
-TMemIniFile::~TMemIniFile() = default;
+TMemIniFile::TMemIniFile(std::string_view AText) : FText(AText) {
+  // Counted first, so that the index is allocated once at its final size.
+  struct TCounter {
+    std::size_t Sections = 0;
+    std::size_t Keys = 0;
+    void Header(std::size_t, std::string_view) { ++Sections; }
+    void Line(std::size_t, std::string_view ALine) {
+      Keys += Sections > 0 && ALine.find('=') != std::string_view::npos ? 1u : 0u;
+    }
+  } Counter;
+  VisitLines(Counter);
+  FSections.reserve(Counter.Sections);
+  FSectionNames.reserve(Counter.Sections);
+  FKeys.reserve(Counter.Keys);
 
-const TMemIniFile::TSection* TMemIniFile::FindSection(std::string_view ASection) const {
+  struct TIndexer {
+    TMemIniFile& Ini;
+    void Header(std::size_t AStart, std::string_view ALine) {
+      Ini.FSectionNames.push_back(
+          {HashName(platform::UpperCase(SectionNameOf(ALine))), Ini.FSections.size()});
+      Ini.FSections.push_back(static_cast<std::uint64_t>(AStart) << 1);
+    }
+    void Line(std::size_t AStart, std::string_view ALine) {
+      if (Ini.FSections.empty()) return;
+      // Any line other than blanks and comments, an entry or not, makes the section present.
+      Ini.FSections.back() |= 1u;
+      if (ALine.find('=') != std::string_view::npos) {
+        Ini.FKeys.push_back(
+            {HashKey(Ini.FSections.size() - 1, platform::UpperCase(KeyOf(ALine))), AStart});
+      }
+    }
+  } Indexer{*this};
+  VisitLines(Indexer);
+  std::sort(FSectionNames.begin(), FSectionNames.end());
+  std::sort(FKeys.begin(), FKeys.end());
+}
+
+std::string_view TMemIniFile::SectionName(std::size_t ASection) const {
+  return SectionNameOf(Trim(LineAt(FText, static_cast<std::size_t>(FSections[ASection] >> 1))));
+}
+
+std::size_t TMemIniFile::SectionOfLine(std::uint64_t ALineStart) const {
+  // Header starts are in text order; the key's section is the last header before its line.
+  const auto After = std::upper_bound(FSections.begin(), FSections.end(), ALineStart << 1);
+  return static_cast<std::size_t>(After - FSections.begin()) - 1;
+}
+
+bool TMemIniFile::FindSection(std::string_view ASection, std::size_t& AIndex) const {
   const std::string Name = platform::UpperCase(ASection);
+  const auto [First, Last] = std::equal_range(
+      FSectionNames.begin(), FSectionNames.end(), TNameEntry{HashName(Name), 0},
+      [](const TNameEntry& ALeft, const TNameEntry& ARight) { return ALeft.FHash < ARight.FHash; });
   // Only the last section of a name counts, present or not: earlier ones are shadowed.
-  for (auto It = FSections.rbegin(); It != FSections.rend(); ++It) {
-    if ((*It)->FUpperName == Name) {
-      return (*It)->FHasLines ? It->get() : nullptr;
+  for (auto It = Last; It != First;) {
+    --It;
+    if (platform::UpperCase(SectionName(static_cast<std::size_t>(It->FWhere))) == Name) {
+      AIndex = static_cast<std::size_t>(It->FWhere);
+      return (FSections[AIndex] & 1u) != 0;
     }
   }
-  return nullptr;
+  return false;
 }
 
 bool TMemIniFile::SectionExists(std::string_view ASection) const {
-  return FindSection(ASection) != nullptr;
+  std::size_t Index = 0;
+  return FindSection(ASection, Index);
 }
 
-const std::string* TMemIniFile::FindValue(std::string_view ASection, std::string_view AKey) const {
-  const TSection* Section = FindSection(ASection);
-  if (Section == nullptr) {
-    return nullptr;
+bool TMemIniFile::FindValue(std::string_view ASection, std::string_view AKey,
+                            std::string_view& AValue) const {
+  std::size_t Section = 0;
+  if (!FindSection(ASection, Section)) {
+    return false;
   }
-  const auto It = Section->FValues.find(platform::UpperCase(AKey));
-  return It == Section->FValues.end() ? nullptr : &It->second;
+  const std::string Key = platform::UpperCase(AKey);
+  const auto [First, Last] = std::equal_range(
+      FKeys.begin(), FKeys.end(), TNameEntry{HashKey(Section, Key), 0},
+      [](const TNameEntry& ALeft, const TNameEntry& ARight) { return ALeft.FHash < ARight.FHash; });
+  // The last occurrence wins.
+  for (auto It = Last; It != First;) {
+    --It;
+    const std::string_view Line = Trim(LineAt(FText, static_cast<std::size_t>(It->FWhere)));
+    if (SectionOfLine(It->FWhere) == Section && platform::UpperCase(KeyOf(Line)) == Key) {
+      AValue = ValueOf(Line);
+      return true;
+    }
+  }
+  return false;
 }
 
 std::string TMemIniFile::ReadString(std::string_view ASection, std::string_view AKey,
                                     const std::string& ADefault) const {
-  const std::string* Value = FindValue(ASection, AKey);
-  return Value == nullptr ? ADefault : *Value;
+  std::string_view Value;
+  return FindValue(ASection, AKey, Value) ? std::string(Value) : ADefault;
 }
 
 std::int32_t TMemIniFile::ReadInteger(std::string_view ASection, std::string_view AKey,
                                       std::int32_t ADefault) const {
-  const std::string* Value = FindValue(ASection, AKey);
-  return Value == nullptr ? ADefault : ParseInteger(*Value).value_or(ADefault);
+  std::string_view Value;
+  return FindValue(ASection, AKey, Value) ? ParseInteger(Value).value_or(ADefault) : ADefault;
 }
 
 }  // namespace package

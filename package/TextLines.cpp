@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cstdint>
 #include <initializer_list>
+#include <utility>
 
-#include "platform/TextCodec.h"
 #include "platform/Utf8.h"
 
 namespace package {
@@ -25,97 +25,108 @@ bool IsLowSurrogate(char32_t AUnit) { return AUnit >= 0xDC00 && AUnit <= 0xDFFF;
 
 // A lone surrogate has no character to stand for; it becomes U+FFFD, as the system's own
 // UTF-16 to UTF-8 conversion does. An odd last byte is no code unit and is dropped.
-std::string DecodeUtf16(TResourceBytes ABytes, bool ABigEndian) {
+void DecodeUtf16(TResourceBytes ABytes, bool ABigEndian, const platform::TTextSink& ASink) {
   const size_t Count = ABytes.size() / 2;
   auto Unit = [&](size_t AIndex) -> char32_t {
     const std::uint8_t First = ABytes[2 * AIndex];
     const std::uint8_t Second = ABytes[2 * AIndex + 1];
     return ABigEndian ? char32_t{First} << 8 | Second : char32_t{Second} << 8 | First;
   };
-  std::string Result;
-  Result.reserve(ABytes.size());
+  constexpr size_t PieceSize = 4096;
+  std::string Piece;
+  Piece.reserve(PieceSize + 4);
   for (size_t I = 0; I < Count; ++I) {
     const char32_t Code = Unit(I);
     if (IsHighSurrogate(Code) && I + 1 < Count && IsLowSurrogate(Unit(I + 1))) {
-      platform::AppendUtf8(Result, 0x10000 + ((Code - 0xD800) << 10) + (Unit(I + 1) - 0xDC00));
+      platform::AppendUtf8(Piece, 0x10000 + ((Code - 0xD800) << 10) + (Unit(I + 1) - 0xDC00));
       ++I;
     } else if (IsHighSurrogate(Code) || IsLowSurrogate(Code)) {
-      platform::AppendUtf8(Result, ReplacementCharacter);
+      platform::AppendUtf8(Piece, ReplacementCharacter);
     } else {
-      platform::AppendUtf8(Result, Code);
+      platform::AppendUtf8(Piece, Code);
+    }
+    if (Piece.size() >= PieceSize) {
+      ASink(Piece);
+      Piece.clear();
     }
   }
-  return Result;
-}
-
-// The length of the well-formed UTF-8 sequence at APos (the table of the Unicode standard:
-// no overlong forms, no surrogates, nothing above U+10FFFF), or 0.
-size_t WellFormedLength(TResourceBytes ABytes, size_t APos) {
-  const std::uint8_t Lead = ABytes[APos];
-  std::uint8_t Low = 0x80;
-  std::uint8_t High = 0xBF;
-  size_t Length = 0;
-  if (Lead < 0x80) {
-    return 1;
-  } else if (Lead >= 0xC2 && Lead <= 0xDF) {
-    Length = 2;
-  } else if (Lead >= 0xE0 && Lead <= 0xEF) {
-    Length = 3;
-    Low = Lead == 0xE0 ? 0xA0 : 0x80;
-    High = Lead == 0xED ? 0x9F : 0xBF;
-  } else if (Lead >= 0xF0 && Lead <= 0xF4) {
-    Length = 4;
-    Low = Lead == 0xF0 ? 0x90 : 0x80;
-    High = Lead == 0xF4 ? 0x8F : 0xBF;
-  } else {
-    return 0;
-  }
-  if (APos + Length > ABytes.size() || ABytes[APos + 1] < Low || ABytes[APos + 1] > High) {
-    return 0;
-  }
-  for (size_t I = 2; I < Length; ++I) {
-    if ((ABytes[APos + I] & 0xC0) != 0x80) {
-      return 0;
-    }
-  }
-  return Length;
+  if (!Piece.empty()) ASink(Piece);
 }
 
 // After its mark a UTF-8 text is all or nothing: the system's strict conversion refuses the
 // whole text for a single bad sequence.
-std::string DecodeStrictUtf8(TResourceBytes ABytes) {
-  for (size_t Pos = 0; Pos < ABytes.size();) {
-    const size_t Length = WellFormedLength(ABytes, Pos);
+bool IsStrictUtf8(std::string_view AText) {
+  for (size_t Pos = 0; Pos < AText.size();) {
+    const size_t Length = platform::WellFormedUtf8Length(AText, Pos);
     if (Length == 0) {
-      return {};
+      return false;
     }
     Pos += Length;
   }
-  return std::string(AsChars(ABytes));
+  return true;
 }
 
-std::string DecodeByMark(TResourceBytes ABytes) {
-  if (StartsWith(ABytes, {0xFF, 0xFE})) {
-    return DecodeUtf16(ABytes.subspan(2), false);
-  }
-  if (StartsWith(ABytes, {0xFE, 0xFF})) {
-    return DecodeUtf16(ABytes.subspan(2), true);
+std::string_view UpToNul(std::string_view AText) { return AText.substr(0, AText.find('\0')); }
+
+// The text the bytes decode to when that is the bytes themselves; nothing when decoding would
+// change them.
+std::optional<std::string_view> UnchangedByDecoding(TResourceBytes ABytes) {
+  if (StartsWith(ABytes, {0xFF, 0xFE}) || StartsWith(ABytes, {0xFE, 0xFF})) {
+    return std::nullopt;
   }
   if (StartsWith(ABytes, {0xEF, 0xBB, 0xBF})) {
-    return DecodeStrictUtf8(ABytes.subspan(3));
+    const std::string_view Text = AsChars(ABytes.subspan(3));
+    return IsStrictUtf8(Text) ? UpToNul(Text) : std::string_view();
   }
-  return platform::AnsiToUtf8(AsChars(ABytes));
+  const std::string_view Text = AsChars(ABytes);
+  if (platform::AnsiToUtf8KeepsBytes(Text)) return UpToNul(Text);
+  return std::nullopt;
 }
 
 }  // namespace
 
-std::string DecodeText(TResourceBytes ABytes) {
-  std::string Text = DecodeByMark(ABytes);
-  // The text is decoded whole before the cut, so a bad sequence behind a NUL still empties it.
-  if (const size_t Nul = Text.find('\0'); Nul != std::string::npos) {
-    Text.resize(Nul);
+void DecodeText(TResourceBytes ABytes, const platform::TTextSink& ASink) {
+  // The text is decoded whole before the cut, so a bad sequence behind a NUL still empties a
+  // marked UTF-8 text; the other forms replace what is bad and cannot fail as a whole.
+  bool NulSeen = false;
+  const platform::TTextSink UpToNulSink = [&](std::string_view APiece) {
+    if (NulSeen) return;
+    if (const size_t Nul = APiece.find('\0'); Nul != std::string_view::npos) {
+      NulSeen = true;
+      APiece = APiece.substr(0, Nul);
+    }
+    if (!APiece.empty()) ASink(APiece);
+  };
+  if (StartsWith(ABytes, {0xFF, 0xFE})) {
+    DecodeUtf16(ABytes.subspan(2), false, UpToNulSink);
+  } else if (StartsWith(ABytes, {0xFE, 0xFF})) {
+    DecodeUtf16(ABytes.subspan(2), true, UpToNulSink);
+  } else if (StartsWith(ABytes, {0xEF, 0xBB, 0xBF})) {
+    const std::string_view Text = AsChars(ABytes.subspan(3));
+    if (IsStrictUtf8(Text)) UpToNulSink(Text);
+  } else {
+    platform::AnsiToUtf8(AsChars(ABytes), UpToNulSink);
   }
+}
+
+std::string DecodeText(TResourceBytes ABytes) {
+  // Measured first so that the string is allocated once at its final size: a large text grown
+  // by doubling would hold up to twice its size.
+  size_t Size = 0;
+  DecodeText(ABytes, [&](std::string_view APiece) { Size += APiece.size(); });
+  std::string Text;
+  Text.reserve(Size);
+  DecodeText(ABytes, [&](std::string_view APiece) { Text += APiece; });
   return Text;
+}
+
+TDecodedText::TDecodedText(TResourceBytes ABytes) {
+  if (const std::optional<std::string_view> Unchanged = UnchangedByDecoding(ABytes)) {
+    FText = *Unchanged;
+  } else {
+    FCopy = DecodeText(ABytes);
+    FText = FCopy;
+  }
 }
 
 std::vector<std::string> SplitLines(std::string_view AText) {
@@ -146,6 +157,57 @@ std::string JoinLines(const std::vector<std::string>& ALines) {
     Text += "\r\n";
   }
   return Text;
+}
+
+void TLineBreakNormalizer::Append(std::string_view APiece) {
+  const size_t Size = APiece.size();
+  // Runs that need no change, CR LF pairs included, go out as views of the piece.
+  size_t RunStart = 0;
+  size_t Pos = 0;
+  if (FAfterCR && Size > 0 && APiece[0] == '\n') {
+    RunStart = Pos = 1;  // the LF of a pair whose CR ended the piece before
+  }
+  while (Pos < Size) {
+    const char Char = APiece[Pos];
+    if (Char != '\r' && Char != '\n') {
+      ++Pos;
+    } else if (Char == '\r' && Pos + 1 < Size && APiece[Pos + 1] == '\n') {
+      Pos += 2;
+    } else {
+      if (Pos > RunStart) FSink(APiece.substr(RunStart, Pos - RunStart));
+      FSink("\r\n");
+      RunStart = ++Pos;
+    }
+  }
+  if (Pos > RunStart) FSink(APiece.substr(RunStart, Pos - RunStart));
+  if (Size > 0) {
+    const char Last = APiece[Size - 1];
+    FAfterCR = Last == '\r';
+    FLineOpen = Last != '\r' && Last != '\n';
+  }
+}
+
+void TLineBreakNormalizer::Finish() {
+  if (FLineOpen) FSink("\r\n");
+  FLineOpen = false;
+  FAfterCR = false;
+}
+
+std::string NormalizeLineBreaks(std::string_view AText) {
+  // Sized once and then written: the text may be large and must not be held twice over while
+  // it grows. Normalizing only ever adds characters, so an unchanged size is an unchanged text,
+  // which is the usual case: the package's texts are CR LF.
+  size_t Size = 0;
+  TLineBreakNormalizer Measure([&](std::string_view APiece) { Size += APiece.size(); });
+  Measure.Append(AText);
+  Measure.Finish();
+  if (Size == AText.size()) return std::string(AText);
+  std::string Result;
+  Result.reserve(Size);
+  TLineBreakNormalizer Write([&](std::string_view APiece) { Result += APiece; });
+  Write.Append(AText);
+  Write.Finish();
+  return Result;
 }
 
 }  // namespace package

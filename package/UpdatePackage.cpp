@@ -1,9 +1,11 @@
 #include "package/UpdatePackage.h"
 
+#include <algorithm>
 #include <string>
 
 #include "package/IniFile.h"
 #include "package/TextLines.h"
+#include "platform/TextSearch.h"
 
 namespace package {
 namespace {
@@ -56,17 +58,93 @@ bool ReadVerificationTables(const TMemIniFile& AIni, std::vector<std::string>& A
   return !NameMissing && !ATables.empty();
 }
 
+// Cuts the script into blocks as SplitText(NormalizeLineBreaks(DecodeText(script))) would, as
+// the text is decoded, so that no whole copy of the script is held beside its blocks. A block
+// separator holds no line break, so normalizing the breaks first or not finds the same ones.
+class TBlockCutter {
+public:
+  // AOnPiece(block number, piece) for the block's text in pieces, AOnEnd(block number) after it.
+  template <typename TOnPiece, typename TOnEnd>
+  static void Cut(TResourceBytes AScript, TOnPiece&& AOnPiece, TOnEnd&& AOnEnd) {
+    const platform::TTextSearcher Separator(ScriptBlockSeparator);
+    const std::string& Word = Separator.Word();
+    std::size_t Block = 0;
+    std::size_t Matched = 0;  // the separator's first characters held back at the piece's end
+    TLineBreakNormalizer Normalizer([&](std::string_view APiece) {
+      // Positions count from the first held character: [0, Carried) are the separator's first
+      // characters held back at the end of the pieces before, then comes this piece.
+      const std::size_t Carried = Matched;
+      std::size_t CarriedOut = 0;  // of the held characters, those known to be block text or used
+      std::size_t RunStart = 0;    // where this piece's text not handed on yet begins
+      auto ReleaseBefore = [&](std::size_t AMatchStart) {
+        const std::size_t Released = std::min(AMatchStart, Carried);
+        if (Released > CarriedOut) {
+          AOnPiece(Block, std::string_view(Word).substr(CarriedOut, Released - CarriedOut));
+          CarriedOut = Released;
+        }
+      };
+      for (std::size_t Pos = 0; Pos < APiece.size(); ++Pos) {
+        if (Matched == 0) {
+          // Nothing is half matched: skip to where a separator may begin.
+          const std::size_t First = APiece.find(Word[0], Pos);
+          if (First == std::string_view::npos) break;
+          Pos = First;
+        }
+        Matched = Separator.Advance(Matched, APiece[Pos]);
+        const std::size_t MatchStart = Carried + Pos + 1 - Matched;
+        ReleaseBefore(MatchStart);
+        if (Matched == Word.size()) {
+          if (MatchStart > Carried + RunStart) {
+            AOnPiece(Block, APiece.substr(RunStart, MatchStart - Carried - RunStart));
+          }
+          AOnEnd(Block++);
+          Matched = 0;
+          CarriedOut = Carried;
+          RunStart = Pos + 1;
+        }
+      }
+      // What may still begin a separator waits for the next piece.
+      const std::size_t HeldFrom = Carried + APiece.size() - Matched;
+      if (HeldFrom > Carried + RunStart) {
+        AOnPiece(Block, APiece.substr(RunStart, HeldFrom - Carried - RunStart));
+      }
+    });
+    DecodeText(AScript, [&](std::string_view APiece) { Normalizer.Append(APiece); });
+    Normalizer.Finish();
+    if (Matched > 0) AOnPiece(Block, std::string_view(Word).substr(0, Matched));
+    AOnEnd(Block);
+  }
+};
+
+// Three passes over the script, each one linear: the blocks are counted, then each block is
+// allocated at its final size, then filled; so the script's blocks are all that is held of it.
+void ReadScriptBlocks(TResourceBytes AScript, TStringArray& ABlocks) {
+  ABlocks.clear();
+  std::size_t Count = 0;
+  TBlockCutter::Cut(AScript, [](std::size_t, std::string_view) {}, [&](std::size_t) { ++Count; });
+  ABlocks.reserve(Count);
+  std::size_t Size = 0;
+  TBlockCutter::Cut(
+      AScript, [&](std::size_t, std::string_view APiece) { Size += APiece.size(); },
+      [&](std::size_t) {
+        ABlocks.emplace_back().reserve(Size);
+        Size = 0;
+      });
+  TBlockCutter::Cut(
+      AScript, [&](std::size_t ABlock, std::string_view APiece) { ABlocks[ABlock] += APiece; },
+      [](std::size_t) {});
+}
+
 }  // namespace
 
 void SplitText(std::string_view AText, std::string_view ADelimiter, TStringArray& AResult) {
   AResult.clear();
+  const platform::TTextSearcher Delimiter(ADelimiter);
   size_t Start = 0;
-  if (!ADelimiter.empty()) {
-    for (size_t Found = AText.find(ADelimiter); Found != std::string_view::npos;
-         Found = AText.find(ADelimiter, Start)) {
-      AResult.emplace_back(AText.substr(Start, Found - Start));
-      Start = Found + ADelimiter.size();
-    }
+  for (size_t Found = Delimiter.Find(AText, 0); Found != std::string_view::npos;
+       Found = Delimiter.Find(AText, Start)) {
+    AResult.emplace_back(AText.substr(Start, Found - Start));
+    Start = Found + ADelimiter.size();
   }
   AResult.emplace_back(AText.substr(Start));
 }
@@ -80,7 +158,8 @@ bool LoadUpdateInfo(const TResourceSource& ASource, TUpdatePackage& APackage) no
     if (!Descriptor || !Script) {
       return false;
     }
-    const TMemIniFile Ini(SplitLines(DecodeText(*Descriptor)));
+    const TDecodedText DescriptorText(*Descriptor);
+    const TMemIniFile Ini(DescriptorText.Text());
     ReadGeneralInfo(Ini, APackage);
     APackage.FFromBDVer = ReadVersion(Ini, "FromKvornInfo");
     APackage.FToBDVer = ReadVersion(Ini, "ToKvornInfo");
@@ -90,8 +169,7 @@ bool LoadUpdateInfo(const TResourceSource& ASource, TUpdatePackage& APackage) no
     if (!ReadVerificationTables(Ini, APackage.FDBVerifTables)) {
       return false;
     }
-    SplitText(JoinLines(SplitLines(DecodeText(*Script))), ScriptBlockSeparator,
-              APackage.FScriptBlock);
+    ReadScriptBlocks(*Script, APackage.FScriptBlock);
     return !APackage.FScriptBlock.empty();
   } catch (...) {
     return false;

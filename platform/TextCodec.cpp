@@ -6,8 +6,12 @@
 #include <cerrno>
 #include <stdexcept>
 
+#include "platform/Utf8.h"
+
 namespace platform {
 namespace {
+
+constexpr std::string_view ReplacementCharacter = "\xEF\xBF\xBD";
 
 class TIconv {
 public:
@@ -23,9 +27,8 @@ public:
 
   // Converts the whole input; an input sequence that does not convert is replaced by
   // AReplacement and skipped: one byte, or one whole character when the input is UTF-8.
-  std::string Convert(std::string_view AInput, std::string_view AReplacement, bool AInputIsUtf8) {
-    std::string Output;
-    Output.reserve(AInput.size() + AInput.size() / 2);
+  void Convert(std::string_view AInput, std::string_view AReplacement, bool AInputIsUtf8,
+               const TTextSink& ASink) {
     char* In = const_cast<char*>(AInput.data());
     size_t InLeft = AInput.size();
     char Buffer[4096];
@@ -33,7 +36,9 @@ public:
       char* Out = Buffer;
       size_t OutLeft = sizeof Buffer;
       const size_t Result = iconv(FHandle, &In, &InLeft, &Out, &OutLeft);
-      Output.append(Buffer, static_cast<size_t>(Out - Buffer));
+      if (Out != Buffer) {
+        ASink(std::string_view(Buffer, static_cast<size_t>(Out - Buffer)));
+      }
       if (Result != static_cast<size_t>(-1)) {
         break;
       }
@@ -41,14 +46,13 @@ public:
         continue;
       }
       // EILSEQ, or EINVAL for a sequence cut off at the end of the input.
-      Output.append(AReplacement);
+      ASink(AReplacement);
       do {
         ++In;
         --InLeft;
       } while (AInputIsUtf8 && InLeft > 0 && (static_cast<unsigned char>(*In) & 0xC0) == 0x80);
       iconv(FHandle, nullptr, nullptr, nullptr, nullptr);
     }
-    return Output;
   }
 
 private:
@@ -57,12 +61,85 @@ private:
 
 bool IsUtf8(const std::string& ACharset) { return ACharset == "UTF-8" || ACharset == "utf8"; }
 
+// iconv's own UTF-8 decoder lets sequences through that are not UTF-8 (code points above
+// U+10FFFF among them), so a UTF-8 locale's text is checked here instead. Well-formed runs go
+// out as they stand, without a copy.
+void CheckUtf8(std::string_view ABytes, const TTextSink& ASink) {
+  size_t RunStart = 0;
+  size_t Pos = 0;
+  while (Pos < ABytes.size()) {
+    if (static_cast<unsigned char>(ABytes[Pos]) < 0x80) {
+      ++Pos;
+      continue;
+    }
+    if (const size_t Length = WellFormedUtf8Length(ABytes, Pos); Length != 0) {
+      Pos += Length;
+      continue;
+    }
+    if (Pos > RunStart) ASink(ABytes.substr(RunStart, Pos - RunStart));
+    ASink(ReplacementCharacter);
+    Pos += IllFormedUtf8Length(ABytes, Pos);
+    RunStart = Pos;
+  }
+  if (Pos > RunStart) ASink(ABytes.substr(RunStart, Pos - RunStart));
+}
+
+bool IsWellFormedUtf8(std::string_view ABytes) {
+  for (size_t Pos = 0; Pos < ABytes.size();) {
+    const size_t Length = WellFormedUtf8Length(ABytes, Pos);
+    if (Length == 0) return false;
+    Pos += Length;
+  }
+  return true;
+}
+
+bool IsAscii(std::string_view ABytes) {
+  for (const char Byte : ABytes) {
+    if (static_cast<unsigned char>(Byte) >= 0x80) return false;
+  }
+  return true;
+}
+
+// Whether the character set reads every ASCII byte as itself, asked of iconv rather than
+// assumed, since some sets put other characters there.
+bool KeepsAscii(const std::string& ACharset) {
+  std::string Ascii;
+  for (int Byte = 0; Byte < 0x80; ++Byte) Ascii += static_cast<char>(Byte);
+  std::string Converted;
+  TIconv(ACharset, "UTF-8").Convert(Ascii, ReplacementCharacter, false,
+                                    [&](std::string_view APiece) { Converted += APiece; });
+  return Converted == Ascii;
+}
+
 }  // namespace
 
 std::string LocaleCharset() { return nl_langinfo(CODESET); }
 
+void AnsiToUtf8(std::string_view ABytes, const TTextSink& ASink) {
+  const std::string Charset = LocaleCharset();
+  if (IsUtf8(Charset)) {
+    CheckUtf8(ABytes, ASink);
+  } else {
+    TIconv(Charset, "UTF-8").Convert(ABytes, ReplacementCharacter, false, ASink);
+  }
+}
+
 std::string AnsiToUtf8(std::string_view ABytes) {
-  return TIconv(LocaleCharset(), "UTF-8").Convert(ABytes, "\xEF\xBF\xBD", false);
+  // Measured first and then written into a string of the final size: the text may be large,
+  // and a string grown by doubling would hold up to twice its size, and three times while it
+  // moves.
+  size_t Size = 0;
+  AnsiToUtf8(ABytes, [&](std::string_view APiece) { Size += APiece.size(); });
+  std::string Result;
+  Result.reserve(Size);
+  AnsiToUtf8(ABytes, [&](std::string_view APiece) { Result += APiece; });
+  return Result;
+}
+
+bool AnsiToUtf8KeepsBytes(std::string_view ABytes) {
+  const std::string Charset = LocaleCharset();
+  if (IsUtf8(Charset)) return IsWellFormedUtf8(ABytes);
+  return IsAscii(ABytes) && KeepsAscii(Charset);
 }
 
 std::string Utf8ToAnsi(std::string_view AText) {
@@ -70,7 +147,11 @@ std::string Utf8ToAnsi(std::string_view AText) {
   if (IsUtf8(Charset)) {
     return std::string(AText);
   }
-  return TIconv("UTF-8", Charset).Convert(AText, "?", true);
+  std::string Output;
+  Output.reserve(AText.size());
+  TIconv("UTF-8", Charset).Convert(AText, "?", true,
+                                   [&](std::string_view APiece) { Output += APiece; });
+  return Output;
 }
 
 }  // namespace platform

@@ -1,10 +1,23 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
+#include <string_view>
 
 namespace platform {
 
 // Appends one Unicode character to UTF-8 text.
 void AppendUtf8(std::string& AOut, char32_t ACode);
+
+// The length of the well-formed UTF-8 sequence at APos (the table of the Unicode standard: no
+// overlong forms, no surrogates, nothing above U+10FFFF), or 0 when the bytes there form none.
+[[nodiscard]] std::size_t WellFormedUtf8Length(std::string_view AText, std::size_t APos);
+
+// The length of the longest start of a well-formed sequence at APos ("maximal subpart"), at
+// least 1: what one U+FFFD stands for when the sequence there is not well-formed.
+[[nodiscard]] std::size_t IllFormedUtf8Length(std::string_view AText, std::size_t APos);
+
+// The character of the well-formed sequence of ALength bytes at APos.
+[[nodiscard]] char32_t DecodeUtf8(std::string_view AText, std::size_t APos, std::size_t ALength);
 
 }  // namespace platform

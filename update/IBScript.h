@@ -23,10 +23,10 @@ struct TScriptStatement;
 class TIBScript {
 public:
   using TParseErrorEvent = std::function<void(TIBScript& Sender, const std::string& Error,
-                                              const std::string& SQLText, int LineIndex)>;
+                                              const std::string& SQLText, std::size_t LineIndex)>;
   using TExecuteErrorEvent =
       std::function<void(TIBScript& Sender, const std::string& Error, const std::string& SQLText,
-                         int LineIndex, bool& Ignore)>;
+                         std::size_t LineIndex, bool& Ignore)>;
   using TNotifyEvent = std::function<void(TIBScript& Sender)>;
 
   TIBScript(db::TIBDatabase& ADatabase, db::TIBTransaction& ATransaction);

@@ -143,6 +143,9 @@ TScriptCutter::TScriptCutter(std::string_view AText, std::string ATerminator)
 
 void TScriptCutter::SetTerminator(std::string ATerminator) {
   FTerminator = std::move(ATerminator);
+  FSearcher = platform::TTextSearcher(FTerminator);
+  FMatcherPos = 0;
+  FMatched = 0;
   // Only quotes, a "/" that may open a comment and the terminator's first character can end a
   // run of ordinary characters, so the scan looks up one table entry per byte.
   FSpecial = {};
@@ -150,17 +153,31 @@ void TScriptCutter::SetTerminator(std::string ATerminator) {
   if (!FTerminator.empty()) FSpecial[static_cast<unsigned char>(FTerminator[0])] = true;
 }
 
-int TScriptCutter::LineAt(std::size_t APos) {
+std::size_t TScriptCutter::LineAt(std::size_t APos) {
   // Counting with a plain loop over the bytes lets the compiler vectorise it.
   const char* Data = FText.data();
-  int Breaks = 0;
+  std::size_t Breaks = 0;
   for (std::size_t I = FCountedTo; I < APos; ++I) Breaks += Data[I] == '\n' ? 1 : 0;
   FLine += Breaks;
   FCountedTo = APos;
   return FLine;
 }
 
-std::size_t TScriptCutter::FindTerminator(std::size_t AFrom) const {
+bool TScriptCutter::TerminatorAt(std::size_t APos) {
+  const std::size_t Length = FTerminator.size();
+  if (Length == 0 || APos + Length > FText.size()) return false;
+  if (FMatcherPos < APos) {
+    // Nothing fed so far reaches APos: a match there needs none of it.
+    FMatcherPos = APos;
+    FMatched = 0;
+  }
+  const std::size_t End = APos + Length;
+  if (FMatcherPos == End) return FMatched == Length;  // asked again about the same place
+  while (FMatcherPos < End) FMatched = FSearcher.Advance(FMatched, FText[FMatcherPos++]);
+  return FMatched == Length;
+}
+
+std::size_t TScriptCutter::FindTerminator(std::size_t AFrom) {
   if (FTerminator.empty()) return npos;
   const std::array<bool, 256>& Special = FSpecial;
   const char* Data = FText.data();
@@ -178,7 +195,7 @@ std::size_t TScriptCutter::FindTerminator(std::size_t AFrom) const {
       const std::size_t Close = FText.find("*/", Pos + 2);
       if (Close == npos) return npos;
       Pos = Close + 2;
-    } else if (FText.compare(Pos, FTerminator.size(), FTerminator) == 0) {
+    } else if (TerminatorAt(Pos)) {
       return Pos;
     } else {
       ++Pos;
@@ -205,7 +222,7 @@ TScriptItem TScriptCutter::Next() {
         return TScriptParseError{SInvalidComment, {}, LineAt(FirstSeen)};
       }
       Pos = Close + 2;
-    } else if (!FTerminator.empty() && FText.substr(Pos).starts_with(FTerminator)) {
+    } else if (TerminatorAt(Pos)) {
       // An empty statement (";;") asks for nothing; the next one starts afresh.
       Pos += FTerminator.size();
       FirstSeen = npos;
@@ -227,53 +244,12 @@ TScriptItem TScriptCutter::Next() {
   return Classify(Text, LineAt(FirstSeen));
 }
 
-TScriptItem TScriptCutter::Classify(std::string_view AText, int ALineIndex) {
+TScriptItem TScriptCutter::Classify(std::string_view AText, std::size_t ALineIndex) {
   const TFirstWords Words = SplitFirstWords(AText);
   const std::optional<TStatementKind> Kind = KindOf(Words);
   if (!Kind) return TScriptParseError{SInvalidStatement, AText, ALineIndex};
   if (*Kind == TStatementKind::SetTerm) SetTerminator(std::string(Words.Word[2]));
   return TScriptStatement{AText, ALineIndex, *Kind};
-}
-
-std::string NormalizeLineBreaks(std::string_view AText) {
-  const std::size_t Size = AText.size();
-  const char* Source = AText.data();
-  // Every lone CR or LF grows by one character, and so does a last line without its break.
-  // Counted as three plain sums, which the compiler vectorises.
-  std::size_t CRs = 0;
-  std::size_t LFs = 0;
-  std::size_t Pairs = 0;
-  for (std::size_t I = 0; I < Size; ++I) {
-    CRs += Source[I] == '\r' ? 1 : 0;
-    LFs += Source[I] == '\n' ? 1 : 0;
-  }
-  for (std::size_t I = 1; I < Size; ++I) {
-    Pairs += Source[I - 1] == '\r' && Source[I] == '\n' ? 1 : 0;
-  }
-  std::size_t Growth = CRs + LFs - 2 * Pairs;
-  const bool OpenLastLine = Size > 0 && Source[Size - 1] != '\r' && Source[Size - 1] != '\n';
-  if (OpenLastLine) Growth += 2;
-  if (Growth == 0) return std::string(AText);  // the usual case: the package's texts are CR LF
-
-  // Sized once and written in place: the text may be large and must not be held twice over
-  // while it grows.
-  std::string Result(Size + Growth, '\0');
-  char* Target = Result.data();
-  for (std::size_t I = 0; I < Size; ++I) {
-    const char Char = Source[I];
-    if (Char == '\r' || Char == '\n') {
-      *Target++ = '\r';
-      *Target++ = '\n';
-      if (Char == '\r' && I + 1 < Size && Source[I + 1] == '\n') ++I;
-    } else {
-      *Target++ = Char;
-    }
-  }
-  if (OpenLastLine) {
-    *Target++ = '\r';
-    *Target++ = '\n';
-  }
-  return Result;
 }
 
 std::string ColonNamesToParameters(std::string_view AText) {

@@ -6,6 +6,9 @@
 #include <string_view>
 #include <variant>
 
+#include "package/TextLines.h"
+#include "platform/TextSearch.h"
+
 namespace update {
 
 // What a statement asks of the executor, decided by its first words.
@@ -25,8 +28,9 @@ struct TScriptStatement {
   // From the first character after the skipped blanks and comments up to the terminator,
   // which is left out. A view into the text given to the cutter.
   std::string_view Text;
-  // 1-based line of the statement, or of the first comment standing before it.
-  int LineIndex = 0;
+  // 1-based line of the statement, or of the first comment standing before it. As wide as the
+  // text's size: a script may hold more lines than an int counts.
+  std::size_t LineIndex = 0;
   TStatementKind Kind = TStatementKind::Data;
 };
 
@@ -38,7 +42,7 @@ inline constexpr std::string_view SInvalidComment = "Invalid Comment";
 struct TScriptParseError {
   std::string_view Error;
   std::string_view SQLText;
-  int LineIndex = 0;
+  std::size_t LineIndex = 0;
 };
 
 // Nothing but blanks and comments is left.
@@ -62,22 +66,26 @@ public:
 
 private:
   void SetTerminator(std::string ATerminator);
-  [[nodiscard]] int LineAt(std::size_t APos);
-  [[nodiscard]] std::size_t FindTerminator(std::size_t AFrom) const;
-  [[nodiscard]] TScriptItem Classify(std::string_view AText, int ALineIndex);
+  [[nodiscard]] std::size_t LineAt(std::size_t APos);
+  // Whether the terminator begins at APos. Asked at positions that never go back while the
+  // terminator stays, so the matcher moves forward only and reads each character at most once.
+  [[nodiscard]] bool TerminatorAt(std::size_t APos);
+  [[nodiscard]] std::size_t FindTerminator(std::size_t AFrom);
+  [[nodiscard]] TScriptItem Classify(std::string_view AText, std::size_t ALineIndex);
 
   std::string_view FText;
   std::string FTerminator;
+  platform::TTextSearcher FSearcher{""};
+  std::size_t FMatcherPos = 0;  // the characters before it have been fed to the matcher
+  std::size_t FMatched = 0;     // of the terminator, how many characters the fed text ends with
   std::array<bool, 256> FSpecial{};
   std::size_t FPos = 0;
   std::size_t FCountedTo = 0;  // line breaks before this position are counted in FLine
-  int FLine = 1;
+  std::size_t FLine = 1;
 };
 
-// The text as the package's line rules cut it (CR LF, lone CR and lone LF each end a line; a
-// last line without a break still counts), rebuilt with CR LF after every line. Equal to
-// package::JoinLines(package::SplitLines(AText)), without holding the lines apart.
-[[nodiscard]] std::string NormalizeLineBreaks(std::string_view AText);
+// The executor brings scripts to CR LF by the package's own line rules.
+using package::NormalizeLineBreaks;
 
 // A data statement with each colon name outside quotes and comments turned into "?", the form
 // in which the server takes a parameter. The body of an EXECUTE BLOCK keeps its colon names:

@@ -11,7 +11,7 @@ namespace {
 
 constexpr std::int32_t IntMin = std::numeric_limits<std::int32_t>::min();
 
-TMemIniFile IniOf(std::string_view AText) { return TMemIniFile(SplitLines(AText)); }
+TMemIniFile IniOf(std::string_view AText) { return TMemIniFile(AText); }
 
 constexpr std::string_view Descriptor =
     "Orphan=before any section\n"
@@ -39,7 +39,10 @@ constexpr std::string_view Descriptor =
     "ключ=значение\n"
     "[Shadowed]\n"
     "C=3\n"
-    "[SHADOWED]\n";
+    "[SHADOWED]\n"
+    "[Other]\n"
+    "DUP=other\n"
+    "k\xC0\xBDx=overlong\n";
 
 struct TLookupCase {
   std::string_view Section;
@@ -64,6 +67,11 @@ TEST(MemIniFile, ReadsStringsByTheDescriptorRules) {
       {"тЕСТ", "КЛЮЧ", "значение"},
       {"Shadowed", "C", "<default>"},
       {"Missing", "K", "<default>"},
+      {"Other", "dup", "other"},
+      // C0 BD is an overlong "=": no name=value line gave a key holding "=".
+      {"Other", "k=x", "<default>"},
+      {"Other", "K=X", "<default>"},
+      {"Other", "K\xC0\xBDX", "overlong"},
   };
   for (const TLookupCase& Case : Cases) {
     SCOPED_TRACE(std::string(Case.Section) + "/" + std::string(Case.Key));

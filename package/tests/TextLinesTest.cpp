@@ -3,7 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <clocale>
+#include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 namespace package {
 namespace {
@@ -54,6 +57,42 @@ TEST(TextLines, DecodesByMarkAndCutsIntoLines) {
   for (const TDecodeCase& Case : Cases) {
     SCOPED_TRACE(Case.Name);
     EXPECT_EQ(SplitLines(DecodeText(AsBytes(Case.Bytes))), Case.Lines);
+    // Kept as the bytes themselves or decoded into a copy, the text must be the same.
+    EXPECT_EQ(TDecodedText(AsBytes(Case.Bytes)).Text(), DecodeText(AsBytes(Case.Bytes)));
+  }
+}
+
+// Without a mark a UTF-8 locale's text gets the locale's rule: each ill-formed sequence
+// becomes U+FFFD, the rest is kept, a NUL still ends it.
+TEST(TextLines, DecodesUnmarkedTextInAUtf8LocaleToValidUtf8) {
+  const std::vector<std::pair<std::string_view, std::string_view>> Cases = {
+      {"a\xF4\x90\x80\x80", "a\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD"},
+      {"\xD0\xB1\xC0\xBD", "\xD0\xB1\xEF\xBF\xBD\xEF\xBF\xBD"},
+      {"ok\0\xFF", "ok"},
+      {"\xE2\x82", "\xEF\xBF\xBD"},
+  };
+  ASSERT_NE(std::setlocale(LC_ALL, "C.UTF-8"), nullptr);
+  for (const auto& [Bytes, Text] : Cases) {
+    EXPECT_EQ(DecodeText(AsBytes(Bytes)), Text) << testing::PrintToString(std::string(Bytes));
+    EXPECT_EQ(TDecodedText(AsBytes(Bytes)).Text(), Text);
+  }
+  std::setlocale(LC_ALL, "C");
+}
+
+// The loader feeds the decoded text in pieces; a CR LF pair may be cut between two of them.
+TEST(TextLines, NormalizesLineBreaksCutAnywhereIntoPieces) {
+  for (const std::string_view Text :
+       {"", "a", "a\r\n", "a\n", "a\r", "\n\r", "a\r\r\nb", "\r\n\r\n", "a\n\nb\r\rc", "x\ry\nz"}) {
+    const std::string Whole = JoinLines(SplitLines(Text));
+    EXPECT_EQ(NormalizeLineBreaks(Text), Whole);
+    for (size_t Cut = 0; Cut <= Text.size(); ++Cut) {
+      std::string Result;
+      TLineBreakNormalizer Normalizer([&](std::string_view APiece) { Result += APiece; });
+      Normalizer.Append(Text.substr(0, Cut));
+      Normalizer.Append(Text.substr(Cut));
+      Normalizer.Finish();
+      EXPECT_EQ(Result, Whole) << testing::PrintToString(std::string(Text)) << " cut at " << Cut;
+    }
   }
 }
 

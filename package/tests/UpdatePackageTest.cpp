@@ -1,5 +1,7 @@
 #include "package/UpdatePackage.h"
 
+#include "package/TextLines.h"
+
 #include <gtest/gtest.h>
 
 #include <map>
@@ -204,6 +206,10 @@ TEST_F(LoadUpdateInfoTest, CutsTheRebuiltScriptIntoBlocks) {
       {"separators with blank lines", "a;\r\n\r\n--block--\r\n\r\nb;",
        {"a;\r\n\r\n", "\r\n\r\nb;\r\n"}},
       {"invalid UTF-8 after its mark", "\xEF\xBB\xBF" "a;\xFF", {""}},
+      {"separator cut by a line break", "a--blo\nck--b", {"a--blo\r\nck--b\r\n"}},
+      {"separator after its own start", "---block--x----block--", {"-", "x--", "\r\n"}},
+      {"UTF-16 script", std::string_view("\xFF\xFE" "a\0-\0-\0b\0l\0o\0c\0k\0-\0-\0\n\0", 24),
+       {"a", "\r\n"}},
   };
   for (const TCase& Case : Cases) {
     SCOPED_TRACE(Case.Name);
@@ -211,6 +217,35 @@ TEST_F(LoadUpdateInfoTest, CutsTheRebuiltScriptIntoBlocks) {
     FPackage = TUpdatePackage();
     ASSERT_TRUE(Load());
     EXPECT_EQ(FPackage.FScriptBlock, Case.Blocks);
+  }
+}
+
+// The loader cuts the script as it decodes it, in pieces of a few kilobytes; separators and
+// their first characters must be found across every place where one piece ends.
+TEST_F(LoadUpdateInfoTest, CutsBlocksAcrossThePiecesOfADecodedScript) {
+  const std::string_view Alphabet = "-blockx\r\n";
+  std::uint32_t Seed = 12345;
+  auto Random = [&](std::size_t ALimit) {
+    Seed = Seed * 1103515245u + 12345u;
+    return static_cast<std::size_t>(Seed >> 16) % ALimit;
+  };
+  for (int Round = 0; Round < 20; ++Round) {
+    std::string Text;
+    while (Text.size() < 9000) {
+      Text += Random(4) == 0 ? std::string("--block--").substr(0, 1 + Random(9))
+                             : std::string(1, Alphabet[Random(Alphabet.size())]);
+    }
+    std::string Utf16 = "\xFF\xFE";
+    for (const char Char : Text) {
+      Utf16 += Char;
+      Utf16 += '\0';
+    }
+    TStringArray Expected;
+    SplitText(JoinLines(SplitLines(Text)), "--block--", Expected);
+    UseScript(Utf16);
+    FPackage = TUpdatePackage();
+    ASSERT_TRUE(Load());
+    EXPECT_EQ(FPackage.FScriptBlock, Expected) << "round " << Round;
   }
 }
 

@@ -20,7 +20,7 @@ using testing::ElementsAre;
 struct TReportedError {
   std::string Error;
   std::string SQLText;
-  int LineIndex = 0;
+  std::size_t LineIndex = 0;
 
   friend bool operator==(const TReportedError&, const TReportedError&) = default;
   friend void PrintTo(const TReportedError& AError, std::ostream* AStream) {
@@ -38,12 +38,12 @@ protected:
     Database.Params().push_back("user_name=SYSDBA");
     Database.Open();
     Script.OnParseError = [this](TIBScript& ASender, const std::string& AError,
-                                 const std::string& ASQLText, int ALineIndex) {
+                                 const std::string& ASQLText, std::size_t ALineIndex) {
       EXPECT_EQ(&ASender, &Script);
       ParseErrors.push_back({AError, ASQLText, ALineIndex});
     };
     Script.OnExecuteError = [this](TIBScript& ASender, const std::string& AError,
-                                   const std::string& ASQLText, int ALineIndex, bool& AIgnore) {
+                                   const std::string& ASQLText, std::size_t ALineIndex, bool& AIgnore) {
       EXPECT_EQ(&ASender, &Script);
       EXPECT_FALSE(AIgnore);
       ExecuteErrors.push_back({AError, ASQLText, ALineIndex});
@@ -131,7 +131,7 @@ TEST_F(IBScriptTest, ExecuteErrorReportsTheServerMessageAndStopsTheBlock) {
   RunBlock(FirstBlock + "INSERT INTO T_UNIT (ID, S_NAME) VALUES (12, 'never');\r\n");
   ASSERT_EQ(ExecuteErrors.size(), 1u);
   EXPECT_EQ(ExecuteErrors[0].SQLText, "ALTER TABLE T_PROJECT\r\nADD ICONID INTEGER");
-  EXPECT_EQ(ExecuteErrors[0].LineIndex, 1);
+  EXPECT_EQ(ExecuteErrors[0].LineIndex, 1u);
   // The server's answer as the database layer words it: its lines joined by CR LF.
   EXPECT_EQ(ExecuteErrors[0].Error,
             "unsuccessful metadata update\r\n"
@@ -150,9 +150,9 @@ TEST_F(IBScriptTest, IgnoredErrorGoesOnWithTheNextStatementAfterRollingBackItsOw
       "INSERT INTO T_NOWHERE VALUES (1);\r\n"
       "ALTER TABLE T_NOTE ADD S_AUTHOR VARCHAR(64);\r\n");
   ASSERT_EQ(ExecuteErrors.size(), 2u);
-  EXPECT_EQ(ExecuteErrors[0].LineIndex, 1);
+  EXPECT_EQ(ExecuteErrors[0].LineIndex, 1u);
   EXPECT_EQ(ExecuteErrors[1].SQLText, "INSERT INTO T_NOWHERE VALUES (1)");
-  EXPECT_EQ(ExecuteErrors[1].LineIndex, 2);
+  EXPECT_EQ(ExecuteErrors[1].LineIndex, 2u);
   EXPECT_EQ(ColumnCount("T_NOTE"), "4");
 }
 

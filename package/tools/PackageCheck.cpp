@@ -100,9 +100,9 @@ constexpr std::string_view DefaultTerminator = ";";
 }
 
 // The 1-based line ALineIndex of a CR LF text.
-[[nodiscard]] std::string_view LineOf(std::string_view AText, int ALineIndex) {
+[[nodiscard]] std::string_view LineOf(std::string_view AText, std::size_t ALineIndex) {
   std::size_t Pos = 0;
-  for (int Line = 1; Line < ALineIndex && Pos < AText.size(); ++Line) {
+  for (std::size_t Line = 1; Line < ALineIndex && Pos < AText.size(); ++Line) {
     const std::size_t Break = AText.find("\r\n", Pos);
     Pos = Break == std::string_view::npos ? AText.size() : Break + 2;
   }
@@ -115,9 +115,9 @@ public:
 
   // The cutter counts lines within the block; a block starts on the line where the separator
   // before it stands, or on line 1 for the first one.
-  void Error(std::size_t ABlock, std::size_t AStartLine, int ALineIndex, std::string_view AWhat,
+  void Error(std::size_t ABlock, std::size_t AStartLine, std::size_t ALineIndex, std::string_view AWhat,
              std::string_view AText) {
-    std::cerr << FScriptPath << ':' << AStartLine + static_cast<std::size_t>(ALineIndex) - 1
+    std::cerr << FScriptPath << ':' << AStartLine + ALineIndex - 1
               << ": error: block " << ABlock << ": " << AWhat;
     if (!AText.empty()) {
       std::cerr << ": " << AText;

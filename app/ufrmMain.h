@@ -22,7 +22,7 @@ struct TWizardEnvironment {
   std::vector<std::string> Arguments;  // the command line without the program's own name
   std::string ExecutablePath;
   std::function<platform::TLocalDateTime()> Clock = platform::GetLocalDateTime;
-  std::shared_ptr<platform::TFileOperations> FileOperations = std::make_shared<platform::TPosixFileOperations>();
+  std::shared_ptr<platform::TFileOperations> FileOperations = std::make_shared<platform::TSystemFileOperations>();
 };
 
 // "kvorn_" + year month day + "_" + hour minute second + ".tmp", the numbers without leading

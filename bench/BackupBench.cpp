@@ -51,7 +51,7 @@ void BackupStepAgainstCp(benchmark::State& AState) {
   const std::string Backup = (Folder / "kvorn_2014121_1233.tmp").string();
   const std::string CpCopy = (Folder / "cp-copy.fdb").string();
   WriteDatabase(Database);
-  platform::TPosixFileOperations Files;
+  platform::TSystemFileOperations Files;
   double BackupTotal = 0;
   double CpTotal = 0;
   double CpSyncTotal = 0;

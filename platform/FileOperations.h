@@ -54,17 +54,18 @@ public:
   [[nodiscard]] virtual TFileResult WriteFileReplacing(const std::string& APath, std::string_view AContents) = 0;
 };
 
-// The real file system.
-class TPosixFileOperations final : public TFileOperations {
+// The real file system, with the calls and the guarantees of the system the program runs on.
+class TSystemFileOperations final : public TFileOperations {
 public:
   // Without the unnamed temporary file of Linux, as on file systems that lack it: the copy then
-  // goes to a hidden temporary name that every failure removes.
+  // goes to a hidden temporary name that every failure removes. Windows has no unnamed files
+  // and always copies through a temporary name.
   struct TOptions {
     bool UseUnnamedTemporary = true;
   };
 
-  TPosixFileOperations() = default;
-  explicit TPosixFileOperations(TOptions AOptions) : FOptions(AOptions) {}
+  TSystemFileOperations() = default;
+  explicit TSystemFileOperations(TOptions AOptions) : FOptions(AOptions) {}
 
   [[nodiscard]] std::unique_ptr<TFileLock> LockExclusive(const std::string& APath, int& AError) override;
   [[nodiscard]] TFileResult CopyFileNoReplace(const std::string& AFrom, const std::string& ATo,

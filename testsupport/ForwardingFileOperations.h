@@ -27,7 +27,7 @@ public:
   }
 
 private:
-  platform::TPosixFileOperations FReal;
+  platform::TSystemFileOperations FReal;
 };
 
 }  // namespace testsupport

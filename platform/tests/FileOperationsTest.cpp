@@ -63,7 +63,7 @@ struct TCopyWay {
 
 class CopyFile : public FileOperationsBase, public ::testing::TestWithParam<TCopyWay> {
 protected:
-  TPosixFileOperations FOperations{TPosixFileOperations::TOptions{GetParam().UseUnnamedTemporary}};
+  TSystemFileOperations FOperations{TSystemFileOperations::TOptions{GetParam().UseUnnamedTemporary}};
 };
 
 TEST_P(CopyFile, MakesAFlushedCopyWithTheOriginalsModeAndTimesAndReportsProgress) {
@@ -149,7 +149,7 @@ INSTANTIATE_TEST_SUITE_P(Ways, CopyFile,
 
 class FileOperations : public FileOperationsBase, public ::testing::Test {
 protected:
-  TPosixFileOperations FOperations;
+  TSystemFileOperations FOperations;
 };
 
 TEST_F(FileOperations, ReplaceSwapsTheTargetForTheSourceInOneStep) {

@@ -21,6 +21,15 @@ size_t CountRun(const std::string& APattern, size_t APos) {
   return End - APos;
 }
 
+// Appends the literal text of the quote that opens at APos (an unclosed one runs to the end);
+// returns the position after it.
+size_t AppendQuoted(const std::string& APattern, size_t APos, std::string& AResult) {
+  const size_t Close = APattern.find(APattern[APos], APos + 1);
+  const size_t End = Close == std::string::npos ? APattern.size() : Close;
+  AResult.append(APattern, APos + 1, End - APos - 1);
+  return End == APattern.size() ? End : End + 1;
+}
+
 std::string FormatDatePart(char ALetter, size_t ACount, const platform::TLocalDateTime& ATime) {
   switch (ALetter) {
     case 'd':
@@ -45,10 +54,7 @@ std::string FormatDate(const platform::TLocalDateTime& ATime, const TLocaleTimeS
       Result += ASettings.DateSeparator;
       ++Pos;
     } else if (Letter == '\'' || Letter == '"') {
-      const size_t Close = Pattern.find(Letter, Pos + 1);
-      const size_t End = Close == std::string::npos ? Pattern.size() : Close;
-      Result.append(Pattern, Pos + 1, End - Pos - 1);
-      Pos = End == Pattern.size() ? End : End + 1;
+      Pos = AppendQuoted(Pattern, Pos, Result);
     } else {
       Result += Letter;
       ++Pos;
@@ -90,10 +96,7 @@ std::string FormatTimeByPattern(const platform::TLocalDateTime& ATime, const TLo
       Result += ATime.Hour < 12 ? ASettings.AMDesignator : ASettings.PMDesignator;
       Pos += Pattern.compare(Pos, 2, "AP") == 0 || Pattern.compare(Pos, 2, "ap") == 0 ? size_t{2} : size_t{1};
     } else if (Letter == '\'') {
-      const size_t Close = Pattern.find('\'', Pos + 1);
-      const size_t End = Close == std::string::npos ? Pattern.size() : Close;
-      Result.append(Pattern, Pos + 1, End - Pos - 1);
-      Pos = End == Pattern.size() ? End : End + 1;
+      Pos = AppendQuoted(Pattern, Pos, Result);
     } else {
       Result += Letter;
       ++Pos;

@@ -83,4 +83,33 @@ char32_t DecodeUtf8(std::string_view AText, std::size_t APos, std::size_t ALengt
   return Code;
 }
 
+bool IsWellFormedUtf8(std::string_view AText) {
+  for (std::size_t Pos = 0; Pos < AText.size();) {
+    const std::size_t Length = WellFormedUtf8Length(AText, Pos);
+    if (Length == 0) return false;
+    Pos += Length;
+  }
+  return true;
+}
+
+void ReplaceIllFormedUtf8(std::string_view AText, const std::function<void(std::string_view)>& ASink) {
+  std::size_t RunStart = 0;
+  std::size_t Pos = 0;
+  while (Pos < AText.size()) {
+    if (static_cast<unsigned char>(AText[Pos]) < 0x80) {
+      ++Pos;
+      continue;
+    }
+    if (const std::size_t Length = WellFormedUtf8Length(AText, Pos); Length != 0) {
+      Pos += Length;
+      continue;
+    }
+    if (Pos > RunStart) ASink(AText.substr(RunStart, Pos - RunStart));
+    ASink(ReplacementCharacter);
+    Pos += IllFormedUtf8Length(AText, Pos);
+    RunStart = Pos;
+  }
+  if (Pos > RunStart) ASink(AText.substr(RunStart, Pos - RunStart));
+}
+
 }  // namespace platform

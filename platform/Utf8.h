@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -19,5 +20,15 @@ void AppendUtf8(std::string& AOut, char32_t ACode);
 
 // The character of the well-formed sequence of ALength bytes at APos.
 [[nodiscard]] char32_t DecodeUtf8(std::string_view AText, std::size_t APos, std::size_t ALength);
+
+// U+FFFD in UTF-8.
+inline constexpr std::string_view ReplacementCharacter = "\xEF\xBF\xBD";
+
+// True when the whole text is well-formed UTF-8.
+[[nodiscard]] bool IsWellFormedUtf8(std::string_view AText);
+
+// Hands AText on piece by piece with each ill-formed sequence (its maximal subpart) replaced by
+// U+FFFD: no invalid UTF-8 passes. Well-formed runs go out as they stand, without a copy.
+void ReplaceIllFormedUtf8(std::string_view AText, const std::function<void(std::string_view)>& ASink);
 
 }  // namespace platform

@@ -178,6 +178,21 @@ private:
     return Widget;
   }
 
+  // Chooses AFile through the ellipsis button and the file dialog, as the user does.
+  static void ChooseDatabase(TfrmMainWindow& AWindow, const QString& AFile) {
+    TModalAnswerer Choose([&](QWidget* AModal) { ChooseFile(AModal, AFile); });
+    QTest::mouseClick(Find<QToolButton>(AWindow, "SelectDB_EllipsisButton"), Qt::LeftButton);
+  }
+
+  // Shows the window, goes on to the selection page and chooses AFile; the Next button.
+  static QPushButton* WalkToSelection(TfrmMainWindow& AWindow, const QString& AFile) {
+    AWindow.show();
+    auto* Next = Find<QPushButton>(AWindow, "Next_Button");
+    QTest::mouseClick(Next, Qt::LeftButton);
+    ChooseDatabase(AWindow, AFile);
+    return Next;
+  }
+
 private slots:
   void ControlsStandWhereTheLayoutPutsThem() {
     auto Window = CreateWindow();
@@ -258,13 +273,7 @@ private slots:
     const testsupport::TTempFolder Folder;
     const QString DatabaseFile = QString::fromStdString(testsupport::MakeDemoDatabase(Folder));
     auto Window = CreateWindow();
-    Window->show();
-    auto* Next = Find<QPushButton>(*Window, "Next_Button");
-    QTest::mouseClick(Next, Qt::LeftButton);
-    {
-      TModalAnswerer Choose([&](QWidget* AModal) { ChooseFile(AModal, DatabaseFile); });
-      QTest::mouseClick(Find<QToolButton>(*Window, "SelectDB_EllipsisButton"), Qt::LeftButton);
-    }
+    auto* Next = WalkToSelection(*Window, DatabaseFile);
 
     TSeenBox Question;
     TModalAnswerer Yes(PressInBox(QMessageBox::Yes, Question));
@@ -289,13 +298,7 @@ private slots:
     const testsupport::TTempFolder Folder;
     const QString DatabaseFile = QString::fromStdString(testsupport::MakeDemoDatabase(Folder));
     auto Window = CreateWindow(std::make_shared<TSlowDisk>());
-    Window->show();
-    auto* Next = Find<QPushButton>(*Window, "Next_Button");
-    QTest::mouseClick(Next, Qt::LeftButton);
-    {
-      TModalAnswerer Choose([&](QWidget* AModal) { ChooseFile(AModal, DatabaseFile); });
-      QTest::mouseClick(Find<QToolButton>(*Window, "SelectDB_EllipsisButton"), Qt::LeftButton);
-    }
+    auto* Next = WalkToSelection(*Window, DatabaseFile);
     auto* Progress = Find<QProgressBar>(*Window, "Backup_ProgressBar");
     auto* Log = Find<QPlainTextEdit>(*Window, "UpdateLog_Memo");
     QVERIFY(!Progress->isVisible());
@@ -355,10 +358,7 @@ private slots:
       QCOMPARE(Seen.Text, QStringLiteral("Выйти из программы обновления?"));
       QVERIFY(Window->isVisible());
     }
-    {
-      TModalAnswerer Choose([&](QWidget* AModal) { ChooseFile(AModal, DatabaseFile); });
-      QTest::mouseClick(Find<QToolButton>(*Window, "SelectDB_EllipsisButton"), Qt::LeftButton);
-    }
+    ChooseDatabase(*Window, DatabaseFile);
     TSeenBox Question;
     TModalAnswerer Yes(PressInBox(QMessageBox::Yes, Question));
     PathBox->setFocus();
@@ -467,13 +467,7 @@ private slots:
     Notes.write("not a database");
     Notes.close();
     auto Window = CreateWindow();
-    Window->show();
-    auto* Next = Find<QPushButton>(*Window, "Next_Button");
-    QTest::mouseClick(Next, Qt::LeftButton);
-    {
-      TModalAnswerer Choose([&](QWidget* AModal) { ChooseFile(AModal, NotADatabase); });
-      QTest::mouseClick(Find<QToolButton>(*Window, "SelectDB_EllipsisButton"), Qt::LeftButton);
-    }
+    auto* Next = WalkToSelection(*Window, NotADatabase);
     bool UsableMeanwhile = false;
     QMessageBox* OpenError = nullptr;
     TUserScript User({

@@ -1,8 +1,7 @@
-#include "platform/CaseFold.h"
-#include "platform/Utf8.h"
-
 #include <locale.h>
 #include <wctype.h>
+
+#include "platform/UpperCaseOf.h"
 
 namespace platform {
 namespace {
@@ -15,30 +14,8 @@ locale_t UnicodeLocale() {
 
 }  // namespace
 
-std::string UpperCase(std::string_view AText) {
-  std::string Result;
-  Result.reserve(AText.size());
-  for (size_t Pos = 0; Pos < AText.size();) {
-    // Only a well-formed sequence is a character: an overlong form such as C0 BD must stay
-    // bytes, or it would fold into the ASCII character it spells ("=" here).
-    const size_t Length = WellFormedUtf8Length(AText, Pos);
-    if (Length == 0) {
-      Result += AText[Pos++];
-      continue;
-    }
-    const char32_t Code = DecodeUtf8(AText, Pos, Length);
-    if (Code < 0x80) {
-      Result += static_cast<char>(Code >= 'a' && Code <= 'z' ? Code - 'a' + 'A' : Code);
-    } else {
-      AppendUtf8(Result, static_cast<char32_t>(towupper_l(static_cast<wint_t>(Code), UnicodeLocale())));
-    }
-    Pos += Length;
-  }
-  return Result;
-}
-
-bool SameTextIgnoringCase(std::string_view ALeft, std::string_view ARight) {
-  return UpperCase(ALeft) == UpperCase(ARight);
+char32_t UpperCaseOf(char32_t ACode) {
+  return static_cast<char32_t>(towupper_l(static_cast<wint_t>(ACode), UnicodeLocale()));
 }
 
 }  // namespace platform

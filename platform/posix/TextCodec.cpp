@@ -11,8 +11,6 @@
 namespace platform {
 namespace {
 
-constexpr std::string_view ReplacementCharacter = "\xEF\xBF\xBD";
-
 class TIconv {
 public:
   TIconv(const std::string& AFrom, const std::string& ATo)
@@ -61,38 +59,6 @@ private:
 
 bool IsUtf8(const std::string& ACharset) { return ACharset == "UTF-8" || ACharset == "utf8"; }
 
-// iconv's own UTF-8 decoder lets sequences through that are not UTF-8 (code points above
-// U+10FFFF among them), so a UTF-8 locale's text is checked here instead. Well-formed runs go
-// out as they stand, without a copy.
-void CheckUtf8(std::string_view ABytes, const TTextSink& ASink) {
-  size_t RunStart = 0;
-  size_t Pos = 0;
-  while (Pos < ABytes.size()) {
-    if (static_cast<unsigned char>(ABytes[Pos]) < 0x80) {
-      ++Pos;
-      continue;
-    }
-    if (const size_t Length = WellFormedUtf8Length(ABytes, Pos); Length != 0) {
-      Pos += Length;
-      continue;
-    }
-    if (Pos > RunStart) ASink(ABytes.substr(RunStart, Pos - RunStart));
-    ASink(ReplacementCharacter);
-    Pos += IllFormedUtf8Length(ABytes, Pos);
-    RunStart = Pos;
-  }
-  if (Pos > RunStart) ASink(ABytes.substr(RunStart, Pos - RunStart));
-}
-
-bool IsWellFormedUtf8(std::string_view ABytes) {
-  for (size_t Pos = 0; Pos < ABytes.size();) {
-    const size_t Length = WellFormedUtf8Length(ABytes, Pos);
-    if (Length == 0) return false;
-    Pos += Length;
-  }
-  return true;
-}
-
 bool IsAscii(std::string_view ABytes) {
   for (const char Byte : ABytes) {
     if (static_cast<unsigned char>(Byte) >= 0x80) return false;
@@ -118,7 +84,9 @@ std::string LocaleCharset() { return nl_langinfo(CODESET); }
 void AnsiToUtf8(std::string_view ABytes, const TTextSink& ASink) {
   const std::string Charset = LocaleCharset();
   if (IsUtf8(Charset)) {
-    CheckUtf8(ABytes, ASink);
+    // Checked rather than converted: iconv's own UTF-8 decoder lets sequences through that are
+    // not UTF-8 (code points above U+10FFFF among them).
+    ReplaceIllFormedUtf8(ABytes, ASink);
   } else {
     TIconv(Charset, "UTF-8").Convert(ABytes, ReplacementCharacter, false, ASink);
   }

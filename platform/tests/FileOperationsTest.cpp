@@ -18,6 +18,7 @@
 
 #include "testsupport/FileBytes.h"
 #include "testsupport/TempFolder.h"
+#include "platform/tests/FileTestFolder.h"
 
 namespace platform {
 namespace {
@@ -26,33 +27,9 @@ namespace fs = std::filesystem;
 using ::testing::ElementsAre;
 using ::testing::UnorderedElementsAre;
 
-// Bytes no file system stores as holes, and more than one slice of a copy.
-std::string RandomBytes(std::size_t ASize) {
-  std::mt19937 Random(7);
-  std::string Bytes(ASize, '\0');
-  std::generate(Bytes.begin(), Bytes.end(), [&] { return static_cast<char>(Random()); });
-  return Bytes;
-}
+using testing::RandomBytes;
 
 const std::string Payload = RandomBytes((std::size_t{5} << 20) + 17);
-
-class FileOperationsBase {
-protected:
-  std::string PathOf(const std::string& AName) const { return FFolder.File(AName); }
-  void Write(const std::string& AName, const std::string& ABytes) const {
-    testsupport::WriteFileBytes(PathOf(AName), ABytes);
-  }
-  std::string Read(const std::string& AName) const { return testsupport::ReadFileBytes(PathOf(AName)); }
-  std::vector<std::string> Files() const {
-    std::vector<std::string> Names;
-    for (const auto& Entry : fs::directory_iterator(FFolder.Path())) {
-      Names.push_back(Entry.path().filename().string());
-    }
-    return Names;
-  }
-
-  testsupport::TTempFolder FFolder;
-};
 
 // The copy goes through an unnamed file where the file system offers one, else through a
 // temporary name: both ways must keep the same promises.
@@ -61,7 +38,7 @@ struct TCopyWay {
   bool UseUnnamedTemporary;
 };
 
-class CopyFile : public FileOperationsBase, public ::testing::TestWithParam<TCopyWay> {
+class CopyFile : public testing::TFileTestFolder, public ::testing::TestWithParam<TCopyWay> {
 protected:
   TSystemFileOperations FOperations{TSystemFileOperations::TOptions{GetParam().UseUnnamedTemporary}};
 };
@@ -147,7 +124,7 @@ INSTANTIATE_TEST_SUITE_P(Ways, CopyFile,
                          ::testing::Values(TCopyWay{"UnnamedFile", true}, TCopyWay{"TemporaryName", false}),
                          [](const auto& AInfo) { return std::string(AInfo.param.Name); });
 
-class FileOperations : public FileOperationsBase, public ::testing::Test {
+class FileOperations : public testing::TFileTestFolder, public ::testing::Test {
 protected:
   TSystemFileOperations FOperations;
 };

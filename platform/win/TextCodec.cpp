@@ -10,8 +10,6 @@
 namespace platform {
 namespace {
 
-constexpr std::string_view ReplacementCharacter = "\xEF\xBF\xBD";
-
 bool IsUtf8CodePage() { return GetACP() == CP_UTF8; }
 
 // The character that ALength bytes stand for in the ANSI code page, or none when they form
@@ -79,36 +77,6 @@ void DecodeMultiByte(std::string_view ABytes, const TTextSink& ASink) {
   if (!Piece.empty()) ASink(Piece);
 }
 
-// A UTF-8 code page's text is checked, not converted: well-formed runs go out as they stand.
-void CheckUtf8(std::string_view ABytes, const TTextSink& ASink) {
-  std::size_t RunStart = 0;
-  std::size_t Pos = 0;
-  while (Pos < ABytes.size()) {
-    if (static_cast<unsigned char>(ABytes[Pos]) < 0x80) {
-      ++Pos;
-      continue;
-    }
-    if (const std::size_t Length = WellFormedUtf8Length(ABytes, Pos); Length != 0) {
-      Pos += Length;
-      continue;
-    }
-    if (Pos > RunStart) ASink(ABytes.substr(RunStart, Pos - RunStart));
-    ASink(ReplacementCharacter);
-    Pos += IllFormedUtf8Length(ABytes, Pos);
-    RunStart = Pos;
-  }
-  if (Pos > RunStart) ASink(ABytes.substr(RunStart, Pos - RunStart));
-}
-
-bool IsWellFormedUtf8(std::string_view ABytes) {
-  for (std::size_t Pos = 0; Pos < ABytes.size();) {
-    const std::size_t Length = WellFormedUtf8Length(ABytes, Pos);
-    if (Length == 0) return false;
-    Pos += Length;
-  }
-  return true;
-}
-
 }  // namespace
 
 std::string LocaleCharset() {
@@ -118,7 +86,7 @@ std::string LocaleCharset() {
 
 void AnsiToUtf8(std::string_view ABytes, const TTextSink& ASink) {
   if (IsUtf8CodePage()) {
-    CheckUtf8(ABytes, ASink);
+    ReplaceIllFormedUtf8(ABytes, ASink);
     return;
   }
   const TByteTable& Table = ByteTable();

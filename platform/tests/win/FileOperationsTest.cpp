@@ -13,6 +13,7 @@
 #include "platform/win/WideText.h"
 #include "testsupport/FileBytes.h"
 #include "testsupport/TempFolder.h"
+#include "platform/tests/FileTestFolder.h"
 
 namespace platform {
 namespace {
@@ -21,13 +22,7 @@ namespace fs = std::filesystem;
 using ::testing::ElementsAre;
 using ::testing::UnorderedElementsAre;
 
-// More than one slice of a copy.
-std::string RandomBytes(std::size_t ASize) {
-  std::mt19937 Random(7);
-  std::string Bytes(ASize, '\0');
-  std::generate(Bytes.begin(), Bytes.end(), [&] { return static_cast<char>(Random()); });
-  return Bytes;
-}
+using testing::RandomBytes;
 
 const std::string Payload = RandomBytes((std::size_t{5} << 20) + 17);
 
@@ -58,22 +53,8 @@ FILETIME ModificationTime(const std::string& APath) {
   return Data.ftLastWriteTime;
 }
 
-class FileOperations : public ::testing::Test {
+class FileOperations : public testing::TFileTestFolder, public ::testing::Test {
 protected:
-  std::string PathOf(const std::string& AName) const { return FFolder.File(AName); }
-  void Write(const std::string& AName, const std::string& ABytes) const {
-    testsupport::WriteFileBytes(PathOf(AName), ABytes);
-  }
-  std::string Read(const std::string& AName) const { return testsupport::ReadFileBytes(PathOf(AName)); }
-  std::vector<std::string> Files() const {
-    std::vector<std::string> Names;
-    for (const auto& Entry : fs::directory_iterator(FFolder.Path())) {
-      Names.push_back(Entry.path().filename().string());
-    }
-    return Names;
-  }
-
-  testsupport::TTempFolder FFolder;
   TSystemFileOperations FOperations;
 };
 

@@ -24,6 +24,23 @@ EIBClientError LibraryNotFound(const std::string& AFileName) {
                         "Please install InterBase to use this functionality");
 }
 
+// The library's entry points, or none when the library or one of them is missing.
+std::unique_ptr<TIBClientLibrary::TApi> LoadEntryPoints(const std::string& AFileName) {
+  auto Api = std::make_unique<TIBClientLibrary::TApi>();
+  Api->Library = platform::TDynamicLibrary::Load(AFileName);
+  if (!Api->Library.IsLoaded()) {
+    return nullptr;
+  }
+#define DB_FB_RESOLVE_ENTRY(Name)                                                  \
+  Api->Name = reinterpret_cast<decltype(Api->Name)>(Api->Library.FindSymbol(#Name)); \
+  if (Api->Name == nullptr) {                                                      \
+    return nullptr;                                                                \
+  }
+  DB_FB_ENTRY_POINTS(DB_FB_RESOLVE_ENTRY)
+#undef DB_FB_RESOLVE_ENTRY
+  return Api;
+}
+
 std::string Trimmed(const std::string& AText) {
   const auto IsBlank = [](unsigned char C) { return std::isspace(C) != 0; };
   const auto First = std::find_if_not(AText.begin(), AText.end(), IsBlank);
@@ -85,20 +102,13 @@ std::string WithoutTrailingBlanks(std::string AText) {
 
 // ---- TIBClientLibrary ----
 
-std::shared_ptr<const TIBClientLibrary> TIBClientLibrary::Load(const std::string& AFileName) {
-  auto Api = std::make_unique<TApi>();
-  Api->Library = platform::TDynamicLibrary::Load(AFileName);
-  if (!Api->Library.IsLoaded()) {
-    throw LibraryNotFound(AFileName);
+std::shared_ptr<const TIBClientLibrary> TIBClientLibrary::Load(const std::vector<std::string>& ANames) {
+  for (const std::string& Name : ANames) {
+    if (auto Api = LoadEntryPoints(Name)) {
+      return std::make_shared<const TIBClientLibrary>(std::move(Api));
+    }
   }
-#define DB_FB_RESOLVE_ENTRY(Name)                                                  \
-  Api->Name = reinterpret_cast<decltype(Api->Name)>(Api->Library.FindSymbol(#Name)); \
-  if (Api->Name == nullptr) {                                                      \
-    throw LibraryNotFound(AFileName);                                              \
-  }
-  DB_FB_ENTRY_POINTS(DB_FB_RESOLVE_ENTRY)
-#undef DB_FB_RESOLVE_ENTRY
-  return std::make_shared<const TIBClientLibrary>(std::move(Api));
+  throw LibraryNotFound(ANames.empty() ? std::string() : ANames.back());
 }
 
 TIBClientLibrary::TIBClientLibrary(std::unique_ptr<TApi> AApi) : FApi(std::move(AApi)) {}

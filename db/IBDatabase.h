@@ -8,20 +8,25 @@
 
 namespace db {
 
-// Name under which the client library is looked for.
+// Names under which the client library is looked for, in this order: on Windows the
+// engine's own client first, then the name older installations gave it.
 #ifdef _WIN32
-inline constexpr const char* ClientLibraryName = "gds32.dll";
+inline const std::vector<std::string> ClientLibraryNames{"fbclient.dll", "gds32.dll"};
 #else
-inline constexpr const char* ClientLibraryName = "libfbclient.so.2";
+inline const std::vector<std::string> ClientLibraryNames{"libfbclient.so.2"};
 #endif
 
 // The database client library, loaded once and shared by every component that uses it.
 class TIBClientLibrary {
 public:
-  // Throws EIBClientError "InterBase library <name> not found in the path. Please install
-  // InterBase to use this functionality" when the library or one of its entry points is missing.
+  // The first of ANames that loads with all its entry points. Throws EIBClientError
+  // "InterBase library <name> not found in the path. Please install InterBase to use this
+  // functionality", naming the last of ANames, when none does.
   [[nodiscard]] static std::shared_ptr<const TIBClientLibrary> Load(
-      const std::string& AFileName = ClientLibraryName);
+      const std::vector<std::string>& ANames = ClientLibraryNames);
+  [[nodiscard]] static std::shared_ptr<const TIBClientLibrary> Load(const std::string& AFileName) {
+    return Load(std::vector<std::string>{AFileName});
+  }
 
   struct TApi;  // the library's entry points; see FbApi.h
   [[nodiscard]] const TApi& Api() const { return *FApi; }

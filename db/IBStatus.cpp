@@ -31,7 +31,8 @@ void RaiseIBError(const TApi& AApi, const TStatusVector& AStatus) {
     Texts.emplace_back(Buffer.data());
   }
   const long SQLCode = AApi.isc_sqlcode(AStatus.Data());
-  const long ErrorCode = AStatus.Data()[1];
+  // A status vector's error codes are 32-bit numbers in a pointer-sized slot.
+  const auto ErrorCode = static_cast<long>(AStatus.Data()[1]);
   const std::string Message = platform::AnsiToUtf8(JoinStatusTexts(Texts));
   if (SQLCode == SQLCodeNoPermission) {
     throw EIBInterBaseRoleError(Message, SQLCode, ErrorCode);

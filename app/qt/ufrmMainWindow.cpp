@@ -347,7 +347,7 @@ int RunWizard(const TStartOptions& AOptions) {
   const auto Translator = InstallToolkitTranslation(QLocale());
   std::shared_ptr<const db::TIBClientLibrary> Library;
   try {
-    Library = db::TIBClientLibrary::Load(AOptions.ClientLibraryName);
+    Library = db::TIBClientLibrary::Load(AOptions.ClientLibraryNames);
   } catch (const platform::EError& Error) {
     // Nothing of the wizard exists yet: the last-resort display of the run-time library.
     QMessageBox Box(QMessageBox::Critical, QString::fromLatin1(ApplicationErrorCaption),

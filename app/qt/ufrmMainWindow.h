@@ -89,7 +89,7 @@ struct TStartOptions {
   const package::TResourceSource& Resources;
   std::vector<std::string> Arguments;  // without the program's own name
   std::string ExecutablePath;
-  std::string ClientLibraryName = db::ClientLibraryName;
+  std::vector<std::string> ClientLibraryNames = db::ClientLibraryNames;
 };
 int RunWizard(const TStartOptions& AOptions);
 

@@ -494,7 +494,7 @@ private slots:
   void MissingClientLibraryEndsWithStatusOne() {
     TSeenBox Seen;
     TModalAnswerer Ok(PressInBox(QMessageBox::Ok, Seen));
-    const int Status = RunWizard(TStartOptions{package::EmbeddedResources(), {}, "/usr/bin/dbupdate", "libnothere.so.9"});
+    const int Status = RunWizard(TStartOptions{package::EmbeddedResources(), {}, "/usr/bin/dbupdate", {"libnothere.so.9"}});
     QCOMPARE(Status, 1);
     QCOMPARE(Seen.Title, QStringLiteral("Application Error"));
     QVERIFY2(Seen.Text.startsWith(QStringLiteral("Exception EIBClientError in module dbupdate at ")), qPrintable(Seen.Text));

@@ -1,5 +1,6 @@
-# cmake -DTOOL=<package_check> -DFOLDER=<package folder> -DEXPECTED=<reason> -P ExpectUnusable.cmake
-execute_process(COMMAND "${TOOL}" "${FOLDER}" RESULT_VARIABLE Result ERROR_VARIABLE Error)
+# cmake -DTOOL=<package_check> -DFOLDER=<package folder> -DEXPECTED=<reason> [-DEMULATOR=<wine>]
+#       -P ExpectUnusable.cmake
+execute_process(COMMAND ${EMULATOR} "${TOOL}" "${FOLDER}" RESULT_VARIABLE Result ERROR_VARIABLE Error)
 if(Result EQUAL 0)
   message(FATAL_ERROR "package_check accepted the unusable package in ${FOLDER}")
 endif()

@@ -37,14 +37,18 @@ endif()
 # (label "database").
 function(dbupdate_add_test)
   cmake_parse_arguments(ARG "DATABASE" "NAME" "SOURCES;LIBRARIES" ${ARGN})
-  set(Labels "")
+  set(Properties ENVIRONMENT "QT_QPA_PLATFORM=offscreen" TIMEOUT 300)
   if(ARG_DATABASE)
-    set(Labels database)
+    list(APPEND Properties LABELS database)
+  endif()
+  if(DBUPDATE_WINE_DLL_PATH)
+    # Where Wine finds the builtin modules that stand in for Windows libraries in the tests.
+    list(APPEND Properties ENVIRONMENT_MODIFICATION "WINEDLLPATH=set:${DBUPDATE_WINE_DLL_PATH}")
   endif()
   add_executable(${ARG_NAME} ${ARG_SOURCES})
   target_link_libraries(${ARG_NAME} PRIVATE project_options test_options ${ARG_LIBRARIES} GTest::gmock GTest::gtest_main)
   set_target_properties(${ARG_NAME} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${PROJECT_BINARY_DIR}/tests)
   gtest_discover_tests(${ARG_NAME}
     DISCOVERY_TIMEOUT 60
-    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen" TIMEOUT 300 LABELS "${Labels}")
+    PROPERTIES ${Properties})
 endfunction()

@@ -114,8 +114,7 @@ bool IsLocalWindowsName(std::string_view AName) {
          (Colon == 1 && std::isalpha(static_cast<unsigned char>(AName[0])) != 0);
 }
 
-// The Unix name of a Windows file name in the ANSI code page, or nothing when Wine has none for
-// it (the name then goes to the library unchanged, and fails there as it would on Windows).
+// The Unix name of a local Windows file name in the ANSI code page; nothing for a remote one.
 std::optional<std::string> UnixFileName(std::string_view AName) {
   if (AName.empty() || !IsLocalWindowsName(AName)) {
     return std::nullopt;
@@ -123,7 +122,17 @@ std::optional<std::string> UnixFileName(std::string_view AName) {
   const std::unique_ptr<char, TFreeDeleter> Unix(
       WineUnixFileName(AName.data(), static_cast<int>(AName.size())));
   if (!Unix) {
-    return std::nullopt;
+    // A name Windows cannot hold ("?" where the code page lacks a letter): on Windows the
+    // engine fails to open or make it. Here it gets a name under /dev/null, which fails the
+    // same way, one of its own so that the messages get the right name back.
+    static constexpr char Digits[] = "0123456789abcdef";
+    std::string Nowhere = "/dev/null/";
+    for (const char C : AName) {
+      Nowhere += Digits[static_cast<unsigned char>(C) >> 4];
+      Nowhere += Digits[static_cast<unsigned char>(C) & 15];
+    }
+    Names.Remember(Nowhere, std::string(AName));
+    return Nowhere;
   }
   // Wine answers through the prefix's drive links ("<prefix>/dosdevices/c:/users/..."), and the
   // engine takes the part before such a colon for a host name. The real name of the deepest

@@ -163,12 +163,12 @@ TEST_F(ForwarderTest, CreatesAndAttachesByWindowsFileName) {
   }
 }
 
-// A missing folder too: Wine has no Unix name for it, and the engine must still be told a file
-// name that it reports as missing.
+// A missing folder and a name Windows cannot hold too: Wine has no Unix name for them, and the
+// engine must still fail on a file, not take "C:" for a server.
 TEST_F(ForwarderTest, ErrorsComeBackThroughTheStatusVector) {
-  for (const char* Missing : {"missing.fdb", "no folder\\missing.fdb"}) {
+  for (const char* Missing : {"missing.fdb", "no folder\\missing.fdb", "missing?.fdb"}) {
     SCOPED_TRACE(Missing);
-    const std::string File = AnsiName(Folder.Path() / Missing);
+    const std::string File = AnsiName(Folder.Path()) + "\\" + Missing;
     ISC_STATUS_ARRAY Status{};
     isc_db_handle Attachment = 0;
     EXPECT_NE(Client.isc_attach_database(Status, 0, File.c_str(), &Attachment,

@@ -258,12 +258,12 @@ void TfrmMain::RestoreInterruptedUpdate(const std::string& ABackupFile, const st
   platform::TFileOperations& Files = *FEnvironment.FileOperations;
   int Error = 0;
   // Not under the feet of a program that has the database open.
-  const auto Lock = Files.LockExclusive(FDBFileName, Error);
+  auto Lock = Files.LockExclusive(FDBFileName, Error);
   if (!Lock) {
     ShowFileAccessError(Error);
     return;
   }
-  const platform::TFileResult Restore = Files.ReplaceFile(ABackupFile, FDBFileName);
+  const platform::TFileResult Restore = Files.ReplaceHeldFile(std::move(Lock), ABackupFile, FDBFileName);
   if (Restore.Error != 0) {
     ShowFileAccessError(Restore.Error);
   }

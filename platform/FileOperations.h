@@ -52,6 +52,13 @@ public:
   // Makes AContents the whole content of APath, replacing it in one atomic step once the new
   // content is on disk.
   [[nodiscard]] virtual TFileResult WriteFileReplacing(const std::string& APath, std::string_view AContents) = 0;
+
+  // ReplaceFile for an ATo that AHold keeps other programs out of: the hold lasts as long as
+  // the system lets it and ends with the replace. Windows replaces no file that has a handle
+  // open, ours included: there the hold ends just before, and the replace itself fails while
+  // another program has the file open.
+  [[nodiscard]] TFileResult ReplaceHeldFile(std::unique_ptr<TFileLock> AHold, const std::string& AFrom,
+                                            const std::string& ATo);
 };
 
 // The real file system, with the calls and the guarantees of the system the program runs on.

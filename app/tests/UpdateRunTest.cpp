@@ -15,6 +15,13 @@
 namespace app {
 namespace {
 
+// The system's code for a name that is taken.
+#ifdef _WIN32
+constexpr int SNameTaken = 183;  // ERROR_ALREADY_EXISTS
+#else
+constexpr int SNameTaken = EEXIST;
+#endif
+
 using ::testing::AllOf;
 using ::testing::Contains;
 using ::testing::ElementsAre;
@@ -121,7 +128,7 @@ const TRunCase RunCases[] = {
      [](const std::string& AFile) { return Joined({Connecting(AFile), {SUnsupportedVersion, SBackupDeleted}}); },
      true, TDatabaseAfter::NotUpdated, TBackupAfter::Absent},
     {"TakenBackupNameStopsTheRun", TStart::BackupNameTaken, nullptr, {},
-     [](const std::string&) { return TLines{SAccessError + std::to_string(EEXIST)}; },
+     [](const std::string&) { return TLines{SAccessError + std::to_string(SNameTaken)}; },
      false, TDatabaseAfter::SameBytes, TBackupAfter::Foreign},
     {"BlockStartingWithADashLineIsAParseError", TStart::Demo, DashBlock.c_str(), {},
      [](const std::string& AFile) {

@@ -245,6 +245,13 @@ TFileResult TSystemFileOperations::CopyFileNoReplace(const std::string& AFrom, c
   return CopyThroughTemporaryName(Source.Get(), SourceInfo, ATo, AProgress);
 }
 
+TFileResult TFileOperations::ReplaceHeldFile(std::unique_ptr<TFileLock> AHold, const std::string& AFrom,
+                                             const std::string& ATo) {
+  TFileResult Result = ReplaceFile(AFrom, ATo);
+  AHold.reset();
+  return Result;
+}
+
 TFileResult TSystemFileOperations::ReplaceFile(const std::string& AFrom, const std::string& ATo) {
   if (::rename(AFrom.c_str(), ATo.c_str()) != 0) {
     return NotDone(errno);

@@ -212,6 +212,12 @@ TFileResult TSystemFileOperations::CopyFileNoReplace(const std::string& AFrom, c
   return {true, 0};
 }
 
+TFileResult TFileOperations::ReplaceHeldFile(std::unique_ptr<TFileLock> AHold, const std::string& AFrom,
+                                             const std::string& ATo) {
+  AHold.reset();
+  return ReplaceFile(AFrom, ATo);
+}
+
 TFileResult TSystemFileOperations::ReplaceFile(const std::string& AFrom, const std::string& ATo) {
   if (!MoveFileExW(win::WidenUtf8(AFrom).c_str(), win::WidenUtf8(ATo).c_str(),
                    MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {

@@ -26,19 +26,18 @@ using testing::RandomBytes;
 
 const std::string Payload = RandomBytes((std::size_t{5} << 20) + 17);
 
-// A handle opened the way another program opens a file it writes to.
-class TOpenForWriting {
+// A handle opened the way another program opens a file it reads, or writes to as well.
+class TOpenedByAnother {
 public:
-  explicit TOpenForWriting(const std::string& APath)
-      : FHandle(CreateFileW(win::WidenUtf8(APath).c_str(), GENERIC_READ | GENERIC_WRITE,
-                            FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
-                            nullptr)),
+  explicit TOpenedByAnother(const std::string& APath, DWORD AAccess = GENERIC_READ | GENERIC_WRITE)
+      : FHandle(CreateFileW(win::WidenUtf8(APath).c_str(), AAccess, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)),
         FError(GetLastError()) {}
-  ~TOpenForWriting() {
+  ~TOpenedByAnother() {
     if (IsOpen()) CloseHandle(FHandle);
   }
-  TOpenForWriting(const TOpenForWriting&) = delete;
-  TOpenForWriting& operator=(const TOpenForWriting&) = delete;
+  TOpenedByAnother(const TOpenedByAnother&) = delete;
+  TOpenedByAnother& operator=(const TOpenedByAnother&) = delete;
   [[nodiscard]] bool IsOpen() const { return FHandle != INVALID_HANDLE_VALUE; }
   [[nodiscard]] DWORD Error() const { return FError; }
 
@@ -154,7 +153,7 @@ TEST_F(FileOperations, LockFailsWhileAnotherHasTheFileOpenForWriting) {
   Write("client.fdb", "database");
   int Error = 0;
   {
-    const TOpenForWriting Engine(PathOf("client.fdb"));
+    const TOpenedByAnother Engine(PathOf("client.fdb"));
     ASSERT_TRUE(Engine.IsOpen()) << Engine.Error();
     EXPECT_EQ(FOperations.LockExclusive(PathOf("client.fdb"), Error), nullptr);
     EXPECT_EQ(Error, ERROR_SHARING_VIOLATION);
@@ -163,13 +162,35 @@ TEST_F(FileOperations, LockFailsWhileAnotherHasTheFileOpenForWriting) {
   ASSERT_NE(Lock, nullptr);
   EXPECT_EQ(Error, 0);
   {
-    const TOpenForWriting Engine(PathOf("client.fdb"));
+    const TOpenedByAnother Engine(PathOf("client.fdb"));
     EXPECT_FALSE(Engine.IsOpen()) << "the lock is held while the object lives";
     EXPECT_EQ(Engine.Error(), static_cast<DWORD>(ERROR_SHARING_VIOLATION));
   }
   EXPECT_EQ(ReadSmallFile(PathOf("client.fdb"), 100), "database") << "readers are welcome";
   Lock.reset();
-  EXPECT_TRUE(TOpenForWriting(PathOf("client.fdb")).IsOpen());
+  EXPECT_TRUE(TOpenedByAnother(PathOf("client.fdb")).IsOpen());
+}
+
+// Windows replaces no file that has a handle open, the hold's own included.
+TEST_F(FileOperations, AHeldFileIsReplacedUnlessAnotherHasItOpen) {
+  Write("client.fdb", "half updated");
+  Write("backup.tmp", "old contents");
+  int Error = 0;
+  {
+    auto Hold = FOperations.LockExclusive(PathOf("client.fdb"), Error);
+    ASSERT_NE(Hold, nullptr);
+    const TOpenedByAnother Reader(PathOf("client.fdb"), GENERIC_READ);
+    ASSERT_TRUE(Reader.IsOpen()) << Reader.Error();
+    const TFileResult Refused = FOperations.ReplaceHeldFile(std::move(Hold), PathOf("backup.tmp"), PathOf("client.fdb"));
+    EXPECT_FALSE(Refused.Done);
+    EXPECT_EQ(Refused.Error, ERROR_ACCESS_DENIED);
+  }
+  EXPECT_EQ(Read("client.fdb"), "half updated");
+  auto Hold = FOperations.LockExclusive(PathOf("client.fdb"), Error);
+  ASSERT_NE(Hold, nullptr);
+  EXPECT_TRUE(FOperations.ReplaceHeldFile(std::move(Hold), PathOf("backup.tmp"), PathOf("client.fdb")).Succeeded());
+  EXPECT_EQ(Read("client.fdb"), "old contents");
+  EXPECT_THAT(Files(), ElementsAre("client.fdb"));
 }
 
 TEST(SplitPath, CutsAtTheLastSeparatorOfEitherKindOrADriveColon) {

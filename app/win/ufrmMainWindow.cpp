@@ -219,9 +219,12 @@ public:
   static bool HandleWindowKey(TfrmMainWindow& AWindow, const MSG& AMessage) {
     const HWND Window = AWindow.Handle();
     if (AMessage.message != WM_KEYDOWN || (AMessage.wParam != VK_RETURN && AMessage.wParam != VK_ESCAPE) ||
-        Window == nullptr || (AMessage.hwnd != Window && !IsChild(Window, AMessage.hwnd)) || AWindow.FOpenBoxes > 0 ||
+        Window == nullptr || (AMessage.hwnd != Window && !IsChild(Window, AMessage.hwnd)) ||
         IsKeyDown(VK_CONTROL) || IsKeyDown(VK_MENU) || IsKeyDown(VK_SHIFT)) {
       return false;
+    }
+    if (AWindow.FOpenBoxes > 0) {
+      return true;  // kept from the dialog manager too, which would press Next all the same
     }
     if (AMessage.wParam == VK_RETURN) {
       if (IsWindowEnabled(AWindow.Next_Button)) {

@@ -523,6 +523,46 @@ TEST(WizardWindow, ProgressBarShowsTheShareDoneUntilHidden) {
   EXPECT_FALSE(Shown(Bar));
 }
 
+// One of the user's regional settings, changed for the test and given back after it.
+class TChangedLocaleSetting {
+public:
+  TChangedLocaleSetting(LCTYPE AType, const wchar_t* AValue) : FType(AType) {
+    wchar_t Saved[128] = {};
+    GetLocaleInfoW(LOCALE_USER_DEFAULT, AType, Saved, 128);
+    FSaved = Saved;
+    Set(AValue);
+  }
+  ~TChangedLocaleSetting() { SetLocaleInfoW(LOCALE_USER_DEFAULT, FType, FSaved.c_str()); }
+  TChangedLocaleSetting(const TChangedLocaleSetting&) = delete;
+  TChangedLocaleSetting& operator=(const TChangedLocaleSetting&) = delete;
+  void Set(const wchar_t* AValue) const { EXPECT_TRUE(SetLocaleInfoW(LOCALE_USER_DEFAULT, FType, AValue)); }
+
+private:
+  LCTYPE FType;
+  std::wstring FSaved;
+};
+
+// Windows' own regional settings make the log's time stamps, read again when Windows announces
+// a change and only then.
+TEST(WizardWindow, LogFollowsTheRegionalSettingsWindowsAnnounces) {
+  TWizardEnvironment Settings = Environment();
+  Settings.Clock = [] { return platform::TLocalDateTime{2014, 7, 5, 20, 3, 9, 0}; };
+  TfrmMainWindow Window(std::move(Settings));
+  const HWND Main = Window.Handle();
+  const HWND Memo = ControlOf(Main, TControlId::UpdateLog_Memo);
+  const auto Announce = [&] { SendMessageW(Main, WM_SETTINGCHANGE, 0, reinterpret_cast<LPARAM>(L"intl")); };
+  const TChangedLocaleSetting Date(LOCALE_SSHORTDATE, L"yyyy-MM-dd");
+  const TChangedLocaleSetting Time(LOCALE_STIMEFORMAT, L"HH:mm:ss");
+  Announce();
+  Window.Wizard().AddLogMessage("one");
+  Date.Set(L"d.M.yyyy");
+  Time.Set(L"H.mm.ss");
+  Window.Wizard().AddLogMessage("two");
+  Announce();
+  Window.Wizard().AddLogMessage("three");
+  EXPECT_EQ(TextOf(Memo), "[2014-07-05 20:03:09] one;\r\n[2014-07-05 20:03:09] two;\r\n[5.7.2014 20.03.09] three;");
+}
+
 // The window's own message loop: Tab moves on, Enter presses Next wherever the focus is (here
 // on Cancel), Escape does what Cancel does; the answer Yes ends the loop with status 0.
 TEST(WizardWindow, MessageLoopTakesTheKeyboardUntilTheWindowCloses) {

@@ -158,8 +158,8 @@ LRESULT CALLBACK ContainerProcedure(HWND AWindow, UINT AMessage, WPARAM AWParam,
 
 }  // namespace
 
-// The window procedure, the message loop's key handling and the creation of controls: the
-// parts of the window written in Windows' own types.
+// The window procedure, the message loop's key handling and the creation of controls: what
+// of the window is written in Windows' own types.
 class TWindowMessages {
 public:
   static void RegisterClasses() {
@@ -547,7 +547,10 @@ int TfrmMainWindow::Run() {
   MSG Message{};
   while (true) {
     const BOOL Got = GetMessageW(&Message, nullptr, 0, 0);
-    if (Got == 0 || Got == -1) {
+    if (Got == -1) {
+      return 1;  // the queue cannot be read: nothing more the window can do
+    }
+    if (Got == 0) {
       break;
     }
     TWindowMessages::Dispatch(*this, Message);

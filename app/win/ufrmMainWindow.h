@@ -88,7 +88,7 @@ private:
   // Keeps the keyboard usable: the focus on a visible, enabled control of the window.
   void KeepFocusInside();
 
-  // Declared first: COM (the picture decoder, the file dialog's shell parts) outlives the rest.
+  // Declared first: COM (the picture decoder, the file dialog's shell objects) outlives the rest.
   win::TComApartment FComApartment;
   win::TFont FFont;
   win::TFont FTitleFont;

@@ -2,10 +2,12 @@
 
 #include <fstream>
 
+#include "testsupport/TempFolder.h"
+
 namespace testsupport {
 
 std::string ReadFileBytes(const std::string& APath) {
-  std::ifstream File(APath, std::ios::binary | std::ios::ate);
+  std::ifstream File(PathOf(APath), std::ios::binary | std::ios::ate);
   const std::streamoff Size = File ? static_cast<std::streamoff>(File.tellg()) : 0;
   std::string Bytes(static_cast<size_t>(Size > 0 ? Size : 0), '\0');
   File.seekg(0);
@@ -14,7 +16,7 @@ std::string ReadFileBytes(const std::string& APath) {
 }
 
 void WriteFileBytes(const std::string& APath, const std::string& ABytes) {
-  std::ofstream(APath, std::ios::binary | std::ios::trunc).write(ABytes.data(), static_cast<std::streamsize>(ABytes.size()));
+  std::ofstream(PathOf(APath), std::ios::binary | std::ios::trunc).write(ABytes.data(), static_cast<std::streamsize>(ABytes.size()));
 }
 
 }  // namespace testsupport

@@ -6,6 +6,23 @@
 
 namespace testsupport {
 
+std::filesystem::path PathOf(const std::string& AUtf8Path) {
+  std::u8string Text;
+  Text.reserve(AUtf8Path.size());
+  for (const char C : AUtf8Path) {
+    Text.push_back(static_cast<char8_t>(C));
+  }
+  return std::filesystem::path(Text);
+}
+
+std::string Utf8Of(const std::filesystem::path& APath) {
+  std::string Text;
+  for (const char8_t C : APath.u8string()) {
+    Text.push_back(static_cast<char>(C));
+  }
+  return Text;
+}
+
 // A random name that create_directory refuses when it is taken: the same on every system,
 // where mkdtemp is only POSIX's.
 TTempFolder::TTempFolder() {
@@ -20,10 +37,10 @@ TTempFolder::TTempFolder() {
       return;
     }
     if (Error) {
-      throw std::system_error(Error, "create_directory " + Candidate.string());
+      throw std::system_error(Error, "create_directory " + Utf8Of(Candidate));
     }
   }
-  throw std::runtime_error("no free temporary folder name under " + Base.string());
+  throw std::runtime_error("no free temporary folder name under " + Utf8Of(Base));
 }
 
 TTempFolder::~TTempFolder() {
@@ -31,6 +48,6 @@ TTempFolder::~TTempFolder() {
   std::filesystem::remove_all(FPath, Ignored);
 }
 
-std::string TTempFolder::File(const std::string& AName) const { return (FPath / AName).string(); }
+std::string TTempFolder::File(const std::string& AName) const { return Utf8Of(FPath / PathOf(AName)); }
 
 }  // namespace testsupport

@@ -126,7 +126,7 @@ TEST_F(Connection, UnreadableServiceTableShowsTheErrorInAnApplicationBox) {
 
 TEST_F(Connection, AFileThatIsNoDatabaseShowsTheEngineErrorInABoxWithoutOwner) {
   const std::string File = FFolder.File("notes.fdb");
-  std::ofstream(File) << "These are not the pages of a database.\n";
+  std::ofstream(testsupport::PathOf(File)) << "These are not the pages of a database.\n";
   EXPECT_FALSE(FWizard->DataBaseConnect(File));
   ASSERT_EQ(FScreen.Boxes.size(), 1U);
   const TMessageBox& Box = FScreen.Boxes[0];
@@ -178,7 +178,7 @@ TEST_F(Connection, CloseErrorsAreShownOrSwallowedAsTheComponentsDo) {
 TEST_F(Connection, MissingFilesAndFoldersAreRefusedBeforeOpening) {
   const std::vector<std::pair<std::string, std::string>> Cases = {
       {FFolder.File("missing.fdb"), "Ошибка: Файл базы данных не найден"},
-      {FFolder.Path().string(), "Ошибка: Файл базы данных не найден"},
+      {testsupport::Utf8Of(FFolder.Path()), "Ошибка: Файл базы данных не найден"},
       {FFolder.File("no-such-folder/client.fdb"), "Ошибка: Файл базы данных не может быть изменен"},
   };
   for (const auto& [File, Refusal] : Cases) {

@@ -50,7 +50,7 @@ inline bool HoldsBytes(const std::string& AFile, const std::string& ABytes) { re
 inline std::vector<std::string> FilesIn(const std::filesystem::path& AFolder) {
   std::vector<std::string> Names;
   for (const auto& Entry : std::filesystem::directory_iterator(AFolder)) {
-    Names.push_back(Entry.path().filename().string());
+    Names.push_back(testsupport::Utf8Of(Entry.path().filename()));
   }
   std::sort(Names.begin(), Names.end());
   return Names;

@@ -147,7 +147,7 @@ protected:
         return File;
       }
       case TStart::BackupNameTaken:
-        std::ofstream(BackupPath()) << "an earlier backup";
+        std::ofstream(testsupport::PathOf(BackupPath())) << "an earlier backup";
         return testsupport::MakeDemoDatabase(FFolder);
       case TStart::Demo:
         break;
@@ -278,7 +278,7 @@ TEST_F(UpdateRun, ExceptionOutOfTheChecksFailsTheRunAndRestores) {
 
 TEST_F(UpdateRun, ClosingTheWindowDuringTheRunWaitsForItsEnd) {
   const std::string File = FFolder.File("notes.fdb");
-  std::ofstream(File) << "not a database";
+  std::ofstream(testsupport::PathOf(File)) << "not a database";
   bool ClosedDuringRun = true;
   FScreen.OnBox = [&](const TMessageBox& ABox) {
     if (ABox.Owner == TMessageOwner::None) {  // the window is usable while this box is open

@@ -80,8 +80,8 @@ TEST(OpenErrorTest, ReportsTheEnginesTextForFilesThatCannotBeOpened) {
   const std::string Missing = Folder.File("missing.fdb");
   const std::string Short = Folder.File("short.fdb");
   const std::string NotADatabase = Folder.File("text.fdb");
-  std::ofstream(Short) << "not a database\n";
-  std::ofstream(NotADatabase) << std::string(65536, 'x');
+  std::ofstream(testsupport::PathOf(Short)) << "not a database\n";
+  std::ofstream(testsupport::PathOf(NotADatabase)) << std::string(65536, 'x');
 
   struct TCase {
     std::string Path;

@@ -30,7 +30,7 @@ protected:
   std::vector<std::string> Files() const {
     std::vector<std::string> Names;
     for (const auto& Entry : std::filesystem::directory_iterator(FFolder.Path())) {
-      Names.push_back(Entry.path().filename().string());
+      Names.push_back(testsupport::Utf8Of(Entry.path().filename()));
     }
     return Names;
   }

@@ -6,13 +6,13 @@
 #include <atomic>
 #include <utility>
 
+#include "platform/PacedCopy.h"
 #include "platform/win/WideText.h"
 
 namespace platform {
 namespace {
 
-// A slice of a copy: short enough that the progress is heard several times a second even from
-// a slow disk, long enough that the calls cost nothing beside the disk.
+// The most one read or write of a small file asks for.
 constexpr DWORD SliceSize = DWORD{1} << 20;
 
 int LastError() { return static_cast<int>(GetLastError()); }
@@ -77,8 +77,9 @@ public:
       const unsigned Unique = static_cast<unsigned>(GetCurrentProcessId()) * 7919U +
                               static_cast<unsigned>(GetTickCount64()) + Counter.fetch_add(1);
       FPath = win::WidenUtf8(Parts.Folder + "." + Parts.FileName + "." + std::to_string(Unique % 1000000U) + ".tmp");
-      FFile = THandle(CreateFileW(FPath.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+      // Shared so that the copy can flush through a second handle of its own.
+      FFile = THandle(CreateFileW(FPath.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                  nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
       if (FFile.IsOpen()) {
         FCreated = true;
         return true;
@@ -90,6 +91,11 @@ public:
     return false;
   }
   [[nodiscard]] HANDLE File() const { return FFile.Get(); }
+  // Another handle of the file for writing; closed before the file is moved or removed.
+  [[nodiscard]] THandle OpenAgain() const {
+    return THandle(CreateFileW(FPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  }
   // Closes the file and gives it the target's name; the system's code when that fails.
   [[nodiscard]] int MoveToTarget(DWORD AFlags) {
     FFile.Close();
@@ -125,27 +131,34 @@ int WriteAll(HANDLE AFile, const char* AData, std::size_t ASize) {
   return 0;
 }
 
-int CopyContents(HANDLE ASource, HANDLE ATarget, std::uint64_t ASize, const TCopyProgress& AProgress) {
-  std::string Buffer(SliceSize, '\0');
-  std::uint64_t Copied = 0;
-  while (Copied < ASize) {
-    const DWORD Wanted = static_cast<DWORD>(std::min<std::uint64_t>(SliceSize, ASize - Copied));
-    DWORD Read = 0;
-    if (!ReadFile(ASource, Buffer.data(), Wanted, &Read, nullptr)) {
-      return LastError();
-    }
-    if (Read == 0) {
-      return ERROR_HANDLE_EOF;  // the source became shorter while we copied it
-    }
-    if (const int Error = WriteAll(ATarget, Buffer.data(), Read)) {
-      return Error;
-    }
-    Copied += Read;
-    if (AProgress) {
-      AProgress(Copied, ASize);
-    }
+// Copies the next ALength bytes at most through ABuffer; the bytes copied, or the negative
+// system code.
+std::int64_t CopySlice(HANDLE ASource, HANDLE ATarget, std::uint64_t ALength, std::string& ABuffer) {
+  const DWORD Wanted = static_cast<DWORD>(std::min<std::uint64_t>(ALength, MAXDWORD));
+  if (ABuffer.size() < Wanted) {
+    ABuffer.resize(Wanted);
   }
-  return 0;
+  DWORD Read = 0;
+  if (!ReadFile(ASource, ABuffer.data(), Wanted, &Read, nullptr)) {
+    return -LastError();
+  }
+  if (const int Error = WriteAll(ATarget, ABuffer.data(), Read)) {
+    return -Error;
+  }
+  return Read;
+}
+
+// AFlushHandle is a second handle of the target: the flush runs beside the copy's writes, and
+// Windows would make the two wait for each other on one synchronous handle. A flush through any
+// handle writes out all of the file's cached data.
+int CopyContents(HANDLE ASource, HANDLE ATarget, HANDLE AFlushHandle, std::uint64_t ASize,
+                 const TCopyProgress& AProgress) {
+  std::string Buffer;
+  const TPacedCopySteps Steps{
+      [&](std::uint64_t ALength) { return CopySlice(ASource, ATarget, ALength, Buffer); },
+      [&] { return FlushFileBuffers(AFlushHandle) ? 0 : LastError(); },
+      ERROR_HANDLE_EOF};
+  return CopyPaced(ASize, Steps, AProgress);
 }
 
 }  // namespace
@@ -179,8 +192,15 @@ TFileResult TSystemFileOperations::CopyFileNoReplace(const std::string& AFrom, c
   if (!Temporary.Create()) {
     return NotDone(LastError());
   }
-  if (const int Error = CopyContents(Source.Get(), Temporary.File(), static_cast<std::uint64_t>(Size.QuadPart), AProgress)) {
-    return NotDone(Error);
+  {
+    const THandle FlushHandle = Temporary.OpenAgain();
+    if (!FlushHandle.IsOpen()) {
+      return NotDone(LastError());
+    }
+    if (const int Error = CopyContents(Source.Get(), Temporary.File(), FlushHandle.Get(),
+                                       static_cast<std::uint64_t>(Size.QuadPart), AProgress)) {
+      return NotDone(Error);
+    }
   }
   if (!SetFileTime(Temporary.File(), &Created, &Accessed, &Modified) || !FlushFileBuffers(Temporary.File())) {
     return NotDone(LastError());

@@ -146,7 +146,7 @@ TEST_F(FileOperations, ReadsOnlySmallRegularFiles) {
   EXPECT_EQ(ReadSmallFile(PathOf("run.record"), 12), "twelve bytes");
   EXPECT_EQ(ReadSmallFile(PathOf("run.record"), 11), std::nullopt);
   EXPECT_EQ(ReadSmallFile(PathOf("missing"), 100), std::nullopt);
-  EXPECT_EQ(ReadSmallFile(FFolder.Path().string(), 100), std::nullopt);
+  EXPECT_EQ(ReadSmallFile(testsupport::Utf8Of(FFolder.Path()), 100), std::nullopt);
 }
 
 // The lock is what a database engine's open file is: it shares reading, never writing.

@@ -12,7 +12,7 @@ TEST(FileSystem, ADirectoryIsNoFileAndAMissingFolderIsNoVolume) {
   const testsupport::TTempFolder Folder;
   testsupport::WriteFileBytes(Folder.File("client.fdb"), "x");
   EXPECT_TRUE(FileExists(Folder.File("client.fdb")));
-  EXPECT_FALSE(FileExists(Folder.Path().string()));
+  EXPECT_FALSE(FileExists(testsupport::Utf8Of(Folder.Path())));
   EXPECT_FALSE(FileExists(Folder.File("no-such-file.fdb")));
   EXPECT_FALSE(FileExists(Folder.File("*.fdb"))) << "a wildcard names no file";
   EXPECT_EQ(GetDriveKind(Folder.File("no-such-folder\\client.fdb")), TDriveKind::NoRootDir);

@@ -58,5 +58,23 @@ TEST(TextCodec, ConvertsTheWesternCodePageAndReplacesWhatItLacks) {
   EXPECT_EQ(Utf8ToAnsi("a\xC0z"), "a?z");
 }
 
+// Russian Windows: the wizard's own texts and a Cyrillic path survive the round trip.
+TEST(TextCodec, ConvertsTheCyrillicCodePage) {
+  if (GetACP() != 1251) {
+    GTEST_SKIP() << "the ANSI code page is " << GetACP() << ", not 1251";
+  }
+  const std::vector<std::pair<std::string, std::string>> Cases = {
+      {"\xC1\xE0\xE7\xFB \xE4\xE0\xED\xED\xFB\xF5", "Базы данных"},
+      {"C:\\\xC4\xE0\xED\xED\xFB\xE5\\\xB8.fdb", "C:\\Данные\\ё.fdb"},
+      {"\x88", "\xE2\x82\xAC"},  // the euro sign, elsewhere than in 1252
+      {"a\x98z", "a" + R + "z"},  // unassigned in 1251
+  };
+  for (const auto& [Bytes, Text] : Cases) {
+    EXPECT_EQ(AnsiToUtf8(Bytes), Text) << testing::PrintToString(Bytes);
+  }
+  EXPECT_EQ(Utf8ToAnsi("Мастер обновления"), "\xCC\xE0\xF1\xF2\xE5\xF0 \xEE\xE1\xED\xEE\xE2\xEB\xE5\xED\xE8\xFF");
+  EXPECT_EQ(Utf8ToAnsi("a\xC3\xA9z"), "a?z") << "no e acute in 1251";
+}
+
 }  // namespace
 }  // namespace platform

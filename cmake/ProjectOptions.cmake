@@ -32,19 +32,24 @@ else()
   add_library(test_options INTERFACE)
 endif()
 
-# dbupdate_add_test(NAME name [DATABASE] SOURCES ... LIBRARIES ...): one GoogleTest executable,
-# registered with CTest. DATABASE: its tests need the database client library and engine
-# (label "database").
+# dbupdate_add_test(NAME name [DATABASE] [RESOURCE_LOCK lock] SOURCES ... LIBRARIES ...): one
+# GoogleTest executable, registered with CTest. DATABASE: its tests need the database client
+# library and engine (label "database"). RESOURCE_LOCK: its tests never run at the same time as
+# other tests holding the same lock (windows that take the keyboard focus from each other).
 function(dbupdate_add_test)
-  cmake_parse_arguments(ARG "DATABASE" "NAME" "SOURCES;LIBRARIES" ${ARGN})
+  cmake_parse_arguments(ARG "DATABASE" "NAME;RESOURCE_LOCK" "SOURCES;LIBRARIES" ${ARGN})
   set(Labels "")
   if(ARG_DATABASE)
     set(Labels database)
+  endif()
+  set(Lock "")
+  if(ARG_RESOURCE_LOCK)
+    set(Lock RESOURCE_LOCK ${ARG_RESOURCE_LOCK})
   endif()
   add_executable(${ARG_NAME} ${ARG_SOURCES})
   target_link_libraries(${ARG_NAME} PRIVATE project_options test_options ${ARG_LIBRARIES} GTest::gmock GTest::gtest_main)
   set_target_properties(${ARG_NAME} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${PROJECT_BINARY_DIR}/tests)
   gtest_discover_tests(${ARG_NAME}
     DISCOVERY_TIMEOUT 60
-    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen" TIMEOUT 300 LABELS "${Labels}")
+    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen" TIMEOUT 300 LABELS "${Labels}" ${Lock})
 endfunction()

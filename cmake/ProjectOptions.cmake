@@ -32,11 +32,12 @@ else()
   add_library(test_options INTERFACE)
 endif()
 
-# dbupdate_add_test(NAME name [DATABASE] SOURCES ... LIBRARIES ...): one GoogleTest executable,
-# registered with CTest. DATABASE: its tests need the database client library and engine
-# (label "database").
+# dbupdate_add_test(NAME name [DATABASE] [RESOURCE_LOCK lock] SOURCES ... LIBRARIES ...): one
+# GoogleTest executable, registered with CTest. DATABASE: its tests need the database client
+# library and engine (label "database"). RESOURCE_LOCK: its tests never run at the same time as
+# other tests holding the same lock (windows that take the keyboard focus from each other).
 function(dbupdate_add_test)
-  cmake_parse_arguments(ARG "DATABASE" "NAME" "SOURCES;LIBRARIES" ${ARGN})
+  cmake_parse_arguments(ARG "DATABASE" "NAME;RESOURCE_LOCK" "SOURCES;LIBRARIES" ${ARGN})
   set(Properties ENVIRONMENT "QT_QPA_PLATFORM=offscreen" TIMEOUT 300)
   if(ARG_DATABASE)
     list(APPEND Properties LABELS database)
@@ -44,6 +45,9 @@ function(dbupdate_add_test)
   if(DBUPDATE_WINE_DLL_PATH)
     # Where Wine finds the builtin modules that stand in for Windows libraries in the tests.
     list(APPEND Properties ENVIRONMENT_MODIFICATION "WINEDLLPATH=set:${DBUPDATE_WINE_DLL_PATH}")
+  endif()
+  if(ARG_RESOURCE_LOCK)
+    list(APPEND Properties RESOURCE_LOCK ${ARG_RESOURCE_LOCK})
   endif()
   add_executable(${ARG_NAME} ${ARG_SOURCES})
   target_link_libraries(${ARG_NAME} PRIVATE project_options test_options ${ARG_LIBRARIES} GTest::gmock GTest::gtest_main)

@@ -19,7 +19,7 @@ void TAttachmentHandle::Detach() {
   if (!IsOpen()) {
     return;
   }
-  isc_db_handle Handle = std::exchange(FHandle, 0);
+  isc_db_handle Handle = std::exchange(FHandle, isc_db_handle{});
   CallChecked(FLibrary->Api(), FLibrary->Api().isc_detach_database, &Handle);
 }
 
@@ -59,13 +59,13 @@ TStatementHandle::TStatementHandle(std::shared_ptr<const TIBClientLibrary> ALibr
 TStatementHandle::~TStatementHandle() { Drop(); }
 
 TStatementHandle::TStatementHandle(TStatementHandle&& AOther) noexcept
-    : FLibrary(AOther.FLibrary), FHandle(std::exchange(AOther.FHandle, 0)) {}
+    : FLibrary(AOther.FLibrary), FHandle(std::exchange(AOther.FHandle, isc_stmt_handle{})) {}
 
 TStatementHandle& TStatementHandle::operator=(TStatementHandle&& AOther) noexcept {
   if (this != &AOther) {
     Drop();
     FLibrary = AOther.FLibrary;
-    FHandle = std::exchange(AOther.FHandle, 0);
+    FHandle = std::exchange(AOther.FHandle, isc_stmt_handle{});
   }
   return *this;
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-// Only for the Windows sources of platform/: the border between the program's UTF-8 and the
+// For the Windows sources (platform/, the window): the border between the program's UTF-8 and the
 // UTF-16 that the W functions take. Windows' own header stays out of here.
 
 #include <string>

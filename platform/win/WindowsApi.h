@@ -1,8 +1,9 @@
 #pragma once
 
-// Windows' own header for the Windows sources of platform/ and their tests, never for a shared
-// header: without its rarely used parts and its min and max macros, and without the macros that
-// would rename our own DeleteFile and ReplaceFile to their A or W variants.
+// Windows' own header for the Windows sources (platform/, the window) and their tests, never
+// for a shared header: without its rarely used parts and its min and max macros, and without
+// the macros that would rename our own DeleteFile, ReplaceFile and FindResource (of the
+// package's resource sources) to their A or W variants.
 
 #ifndef WIN32_LEAN_AND_MEAN
 #define WIN32_LEAN_AND_MEAN
@@ -14,3 +15,4 @@
 
 #undef DeleteFile
 #undef ReplaceFile
+#undef FindResource

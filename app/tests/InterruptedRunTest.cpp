@@ -1,13 +1,10 @@
 // Choosing a database whose last update never ended: the wizard offers to put its backup back.
-#include <fcntl.h>
-#include <sys/file.h>
-#include <unistd.h>
-
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include "app/RunRecord.h"
 #include "app/tests/UpdateRunFixture.h"
+#include "testsupport/HeldFile.h"
 
 namespace app {
 namespace {
@@ -53,7 +50,8 @@ const TInterruptedCase InterruptedCases[] = {
      SHalfUpdated, {"client.fdb"}},
     {"DatabaseOpenElsewhereIsNotReplaced", FormatRunRecord(SBackup), true, TModalResult::Yes, true,
      {{TMessageIcon::Question, SQuestion},
-      {TMessageIcon::Error, "Ошибка при доступе к файлу базы данных. Код ошибки " + std::to_string(EWOULDBLOCK)}},
+      {TMessageIcon::Error, "Ошибка при доступе к файлу базы данных. Код ошибки " +
+                                 std::to_string(testsupport::THeldFile::RefusalCode)}},
      SHalfUpdated, {"client.fdb", SRecord, SBackup}},
     // Files under the record's name that this program did not write are left alone.
     {"ForeignFileUnderTheRecordsName", std::string("notes"), true, TModalResult::Yes, false, {}, SHalfUpdated,
@@ -76,10 +74,9 @@ TEST_P(InterruptedRun, ChoosingTheDatabaseOffersItsBackup) {
   if (Case.BackupThere) {
     testsupport::WriteFileBytes(FFolder.File(SBackup), SOldContents);
   }
-  const int Holder = ::open(Database.c_str(), O_RDONLY);
-  ASSERT_GE(Holder, 0);
+  std::optional<testsupport::THeldFile> Holder;
   if (Case.HeldByAnother) {
-    ASSERT_EQ(::flock(Holder, LOCK_EX | LOCK_NB), 0);
+    Holder.emplace(Database);
   }
 
   StartWizard();
@@ -87,13 +84,13 @@ TEST_P(InterruptedRun, ChoosingTheDatabaseOffersItsBackup) {
   FScreen.BoxAnswers = {Case.Answer};
   FWizard->Next_ButtonClick();
   FWizard->SelectDB_ButtonEditPropertiesButtonClick(0);
-  ::close(Holder);
+  Holder.reset();
 
   ASSERT_EQ(FScreen.Boxes.size(), Case.Boxes.size());
   for (std::size_t Index = 0; Index < Case.Boxes.size(); ++Index) {
     std::string Text = Case.Boxes[Index].Text;
     if (const auto Folder = Text.find("%f"); Folder != std::string::npos) {
-      Text.replace(Folder, 2, FFolder.Path().string() + "/");
+      Text.replace(Folder, 2, testsupport::Utf8Of(FFolder.Path() / ""));
     }
     EXPECT_EQ(FScreen.Boxes[Index].Text, Text);
     EXPECT_EQ(FScreen.Boxes[Index].Icon, Case.Boxes[Index].Icon);

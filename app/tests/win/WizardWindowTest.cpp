@@ -16,6 +16,8 @@
 #include "package/EmbeddedResources.h"
 #include "package/UpdatePackage.h"
 #include "platform/win/WideText.h"
+#include "testsupport/FixtureDatabase.h"
+#include "testsupport/PackagedUpdate.h"
 #include "testsupport/TempFolder.h"
 
 #include "platform/win/WindowsApi.h"
@@ -369,6 +371,22 @@ TEST(WizardWindow, NextGoesOnToTheSelectionAndWaitsForAFile) {
   EXPECT_EQ(Window.ActivePage(), SelectDBPage) << "a disabled Next does nothing";
 }
 
+// Types AFile into the file dialog, as a user may, and confirms it; the filter the dialog
+// offered.
+std::string ChooseInDialog(const TUser& AUser, const std::string& AFile) {
+  const HWND Dialog = AUser.WaitForWindow(L"#32770");
+  if (Dialog == nullptr) {
+    ADD_FAILURE() << "no file dialog";
+    return {};
+  }
+  std::string Filter = TextOf(GetDlgItem(Dialog, cmb1));
+  const HWND FileName = GetDlgItem(Dialog, cmb13) != nullptr ? GetDlgItem(Dialog, cmb13) : GetDlgItem(Dialog, edt1);
+  SendMessageTimeoutW(FileName, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(WidenUtf8(AFile).c_str()), SMTO_BLOCK, 5000,
+                      nullptr);
+  PostMessageW(Dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+  return Filter;
+}
+
 TEST(WizardWindow, FileDialogChoosesTheDatabase) {
   const testsupport::TTempFolder Folder;
   // A name beyond the ANSI code page: the path goes through in UTF-16 and UTF-8 only.
@@ -381,22 +399,58 @@ TEST(WizardWindow, FileDialogChoosesTheDatabase) {
   Click(ControlOf(Main, TControlId::Next_Button));
   std::string Filter;
   {
-    TUser User([&](TUser& AUser) {
-      const HWND Dialog = AUser.WaitForWindow(L"#32770");
-      ASSERT_NE(Dialog, nullptr);
-      Filter = TextOf(GetDlgItem(Dialog, cmb1));
-      // Typed in as a user may, and confirmed.
-      const HWND FileName = GetDlgItem(Dialog, cmb13) != nullptr ? GetDlgItem(Dialog, cmb13) : GetDlgItem(Dialog, edt1);
-      SendMessageTimeoutW(FileName, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(WidenUtf8(DatabaseFile).c_str()),
-                          SMTO_BLOCK, 5000, nullptr);
-      PostMessageW(Dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
-    });
+    TUser User([&](TUser& AUser) { Filter = ChooseInDialog(AUser, DatabaseFile); });
     Click(ControlOf(Main, TControlId::SelectDB_EllipsisButton));
   }
   EXPECT_EQ(Filter, "Базы данных (*.fdb)");
   EXPECT_EQ(Window.Wizard().DBFileName(), DatabaseFile);
   EXPECT_EQ(TextOf(ControlOf(Main, TControlId::SelectDB_Edit)), DatabaseFile);
   EXPECT_TRUE(IsWindowEnabled(ControlOf(Main, TControlId::Next_Button)));
+}
+
+// The whole update, as the user goes through it in the window, on a database of the package's
+// "from" version: the copy, the checks and every block through the real client library.
+TEST(WizardWindow, TheUpdateRunsThroughTheWindow) {
+  if (!testsupport::EmbedsUpdate121()) GTEST_SKIP() << testsupport::SAboutUpdate121;
+  const testsupport::TTempFolder Folder;
+  const std::string DatabaseFile = testsupport::MakeDemoDatabase(Folder, "client.fdb");
+  TfrmMainWindow Window(TWizardEnvironment{package::EmbeddedResources(), testsupport::ClientLibrary(), {},
+                                           ExecutablePath});
+  const HWND Main = Window.Handle();
+  Click(ControlOf(Main, TControlId::Next_Button));
+  {
+    TUser User([&](TUser& AUser) { ChooseInDialog(AUser, DatabaseFile); });
+    Click(ControlOf(Main, TControlId::SelectDB_EllipsisButton));
+  }
+  TSeenBox Question;
+  {
+    TUser User([&](TUser& AUser) { Question = AUser.AnswerBox(IDYES, Main); });
+    Click(ControlOf(Main, TControlId::Next_Button));
+  }
+
+  EXPECT_EQ(Question.Text, "Удалить резервную копию базы данных?");
+  EXPECT_TRUE(Window.Wizard().UpdateComplete());
+  EXPECT_EQ(TextOf(ControlOf(Main, TControlId::Cancel_Button)), "Закрыть");
+  EXPECT_FALSE(IsWindowEnabled(ControlOf(Main, TControlId::Next_Button)));
+  EXPECT_FALSE(IsWindowVisible(ControlOf(Main, TControlId::Backup_ProgressBar)));
+  const std::string Log = TextOf(ControlOf(Main, TControlId::UpdateLog_Memo));
+  std::size_t Seen = 0;
+  for (const char* Line : {"Резервная копия базы данных успешно создана;",
+                           "Подготовка к обновлению и проверка базы данных завершена;",
+                           "Обновление базы данных завершено;", "Резервная копия базы данных удалена;"}) {
+    const std::size_t Found = Log.find(Line, Seen);
+    EXPECT_NE(Found, std::string::npos) << Line << " in order, in:\n" << Log;
+    Seen = Found == std::string::npos ? Seen : Found;
+  }
+  EXPECT_EQ(testsupport::QueryColumn(DatabaseFile, "SELECT COUNT(*) AS N FROM RDB$RELATION_FIELDS WHERE "
+                                                   "RDB$RELATION_NAME = 'T_PROJECT' AND RDB$FIELD_NAME = 'ICONID'",
+                                     "N"),
+            std::vector<std::string>{"1"});
+  std::vector<std::string> Files;
+  for (const auto& Entry : std::filesystem::directory_iterator(Folder.Path())) {
+    Files.push_back(testsupport::Utf8Of(Entry.path().filename()));
+  }
+  EXPECT_EQ(Files, std::vector<std::string>{"client.fdb"}) << "no backup, record or temporary file is left";
 }
 
 // The close box and Cancel both ask first; No keeps the window, Yes closes it.

@@ -235,7 +235,9 @@ TModalResult TfrmMainWindow::ShowMessageBox(const TMessageBox& ABox) {
   Box.setTextFormat(Qt::PlainText);
   Box.setText(ToQString(ABox.Text));
   Box.setWindowTitle(ABox.Caption ? ToQString(*ABox.Caption) : QString());
-  Box.setIcon(ABox.Icon == TMessageIcon::Error ? QMessageBox::Critical : QMessageBox::Question);
+  Box.setIcon(ABox.Icon == TMessageIcon::Error      ? QMessageBox::Critical
+              : ABox.Icon == TMessageIcon::Question ? QMessageBox::Question
+                                                    : QMessageBox::Information);
   if (ABox.Buttons == TMessageButtons::YesNo) {
     Box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
     Box.setDefaultButton(QMessageBox::Yes);

@@ -19,6 +19,7 @@
 #include <functional>
 #include <set>
 #include <thread>
+#include <utility>
 
 #include "app/qt/LocaleSettings.h"
 #include "app/qt/ufrmMainWindow.h"
@@ -382,18 +383,26 @@ private slots:
     QCOMPARE(Find<QLabel>(*Window, "SelectDB_Label")->text(),
              QStringLiteral("Выберите базу данных для обновления. Внимание! Перед началом обновления необходимо "
                             "убедится в том, что никакие другие программы не подключены к базе."));
-    Qt::TextFormat Format = Qt::AutoText;
-    QString Text;
-    TModalAnswerer Ok([&](QWidget* AModal) {
-      auto* Box = qobject_cast<QMessageBox*>(AModal);
-      Format = Box->textFormat();
-      Text = Box->text();
-      Box->button(QMessageBox::Ok)->click();
-    });
-    Window->ShowMessageBox({Markup.toStdString(), "Debug Mode Error", TMessageIcon::Error, TMessageButtons::Ok,
-                            TMessageOwner::Application});
-    QCOMPARE(Format, Qt::PlainText);
-    QCOMPARE(Text, Markup);
+    // Each box with its own icon, and its text as written.
+    for (const auto& [Icon, Shown] : {std::pair{TMessageIcon::Error, QMessageBox::Critical},
+                                      std::pair{TMessageIcon::Question, QMessageBox::Question},
+                                      std::pair{TMessageIcon::Information, QMessageBox::Information}}) {
+      Qt::TextFormat Format = Qt::AutoText;
+      QString Text;
+      QMessageBox::Icon SeenIcon = QMessageBox::NoIcon;
+      TModalAnswerer Ok([&](QWidget* AModal) {
+        auto* Box = qobject_cast<QMessageBox*>(AModal);
+        Format = Box->textFormat();
+        Text = Box->text();
+        SeenIcon = Box->icon();
+        Box->button(QMessageBox::Ok)->click();
+      });
+      Window->ShowMessageBox({Markup.toStdString(), "Debug Mode Error", Icon, TMessageButtons::Ok,
+                              TMessageOwner::Application});
+      QCOMPARE(Format, Qt::PlainText);
+      QCOMPARE(Text, Markup);
+      QCOMPARE(SeenIcon, Shown);
+    }
   }
 
   void TimeStampsFollowTheLocale_data() {

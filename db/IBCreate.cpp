@@ -2,24 +2,10 @@
 
 #include "db/IBHandles.h"
 #include "db/IBStatus.h"
+#include "db/QuotedLiteral.h"
 #include "platform/TextCodec.h"
 
 namespace db {
-
-namespace {
-
-std::string QuotedLiteral(const std::string& AText) {
-  std::string Quoted = "'";
-  for (const char C : AText) {
-    Quoted += C;
-    if (C == '\'') {
-      Quoted += C;
-    }
-  }
-  return Quoted + "'";
-}
-
-}  // namespace
 
 void CreateDatabase(const std::shared_ptr<const TIBClientLibrary>& ALibrary,
                     const std::string& APath, int ADialect) {

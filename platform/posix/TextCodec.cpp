@@ -92,18 +92,6 @@ void AnsiToUtf8(std::string_view ABytes, const TTextSink& ASink) {
   }
 }
 
-std::string AnsiToUtf8(std::string_view ABytes) {
-  // Measured first and then written into a string of the final size: the text may be large,
-  // and a string grown by doubling would hold up to twice its size, and three times while it
-  // moves.
-  size_t Size = 0;
-  AnsiToUtf8(ABytes, [&](std::string_view APiece) { Size += APiece.size(); });
-  std::string Result;
-  Result.reserve(Size);
-  AnsiToUtf8(ABytes, [&](std::string_view APiece) { Result += APiece; });
-  return Result;
-}
-
 bool AnsiToUtf8KeepsBytes(std::string_view ABytes) {
   const std::string Charset = LocaleCharset();
   if (IsUtf8(Charset)) return IsWellFormedUtf8(ABytes);

@@ -105,17 +105,6 @@ void AnsiToUtf8(std::string_view ABytes, const TTextSink& ASink) {
   if (!Piece.empty()) ASink(Piece);
 }
 
-std::string AnsiToUtf8(std::string_view ABytes) {
-  // Measured first and then written into a string of the final size, as on other systems: the
-  // text may be large.
-  std::size_t Size = 0;
-  AnsiToUtf8(ABytes, [&](std::string_view APiece) { Size += APiece.size(); });
-  std::string Result;
-  Result.reserve(Size);
-  AnsiToUtf8(ABytes, [&](std::string_view APiece) { Result += APiece; });
-  return Result;
-}
-
 bool AnsiToUtf8KeepsBytes(std::string_view ABytes) {
   if (IsUtf8CodePage()) return IsWellFormedUtf8(ABytes);
   // Asked of the code page rather than assumed: some put other characters on ASCII bytes.

@@ -25,36 +25,15 @@
 
 #include "AbiLayout.h"
 #include "Forwarder.h"
-
-#define WINE_FBCLIENT_ENTRY_POINTS(X) \
-  X(isc_attach_database)              \
-  X(isc_detach_database)              \
-  X(isc_database_info)                \
-  X(isc_start_multiple)               \
-  X(isc_commit_transaction)           \
-  X(isc_rollback_transaction)         \
-  X(isc_commit_retaining)             \
-  X(isc_rollback_retaining)           \
-  X(isc_dsql_allocate_statement)      \
-  X(isc_dsql_prepare)                 \
-  X(isc_dsql_describe)                \
-  X(isc_dsql_describe_bind)           \
-  X(isc_dsql_execute)                 \
-  X(isc_dsql_execute2)                \
-  X(isc_dsql_fetch)                   \
-  X(isc_dsql_free_statement)          \
-  X(isc_dsql_sql_info)                \
-  X(isc_dsql_execute_immediate)       \
-  X(fb_interpret)                     \
-  X(isc_sqlcode)                      \
-  X(isc_vax_integer)
+#include "db/FbEntryPoints.h"
+#include "db/QuotedLiteral.h"
 
 namespace {
 
 struct TLinuxClient {
   void* Handle = nullptr;
 #define WINE_FBCLIENT_DECLARE(Name) decltype(&::Name) Name = nullptr;
-  WINE_FBCLIENT_ENTRY_POINTS(WINE_FBCLIENT_DECLARE)
+  DB_FB_ENTRY_POINTS(WINE_FBCLIENT_DECLARE)
 #undef WINE_FBCLIENT_DECLARE
 };
 
@@ -179,17 +158,6 @@ bool ConsumeKeyword(std::string_view& AText, std::string_view AWord) {
   return true;
 }
 
-std::string Quoted(std::string_view AText) {
-  std::string Result = "'";
-  for (const char C : AText) {
-    Result += C;
-    if (C == '\'') {
-      Result += C;
-    }
-  }
-  return Result + "'";
-}
-
 // "CREATE DATABASE '<file>' ..." (or SCHEMA) with the file name made a Unix one; nothing for any
 // other statement, or when the name has no Unix counterpart.
 std::optional<std::string> WithUnixDatabaseFile(std::string_view AStatement) {
@@ -223,7 +191,7 @@ std::optional<std::string> WithUnixDatabaseFile(std::string_view AStatement) {
   if (!Unix) {
     return std::nullopt;
   }
-  return std::string(AStatement.substr(0, LiteralBegin)) + Quoted(*Unix) +
+  return std::string(AStatement.substr(0, LiteralBegin)) + db::QuotedLiteral(*Unix) +
          std::string(Rest.substr(I + 1));
 }
 
@@ -246,7 +214,7 @@ int WineFbclientOpen(void) {
     std::fprintf(stderr, "fbclient.dll (Wine forwarder): libfbclient.so.2 lacks %s\n", #Name); \
     Complete = false;                                                                       \
   }
-  WINE_FBCLIENT_ENTRY_POINTS(WINE_FBCLIENT_RESOLVE)
+  DB_FB_ENTRY_POINTS(WINE_FBCLIENT_RESOLVE)
 #undef WINE_FBCLIENT_RESOLVE
   if (!Complete) {
     dlclose(Handle);

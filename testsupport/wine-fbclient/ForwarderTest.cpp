@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "AbiLayout.h"
+#include "db/QuotedLiteral.h"
 #include "platform/DynamicLibrary.h"
 #include "platform/win/WindowsApi.h"
 #include "testsupport/TempFolder.h"
@@ -60,17 +61,6 @@ struct TClient {
 constexpr char SysdbaParams[] = {isc_dpb_version1, isc_dpb_user_name, 6,
                                  'S', 'Y', 'S', 'D', 'B', 'A'};
 
-std::string QuotedLiteral(std::string_view AText) {
-  std::string Quoted = "'";
-  for (const char C : AText) {
-    Quoted += C;
-    if (C == '\'') {
-      Quoted += C;
-    }
-  }
-  return Quoted + "'";
-}
-
 // A file name as the program hands it to the library: in the ANSI code page. Empty when the code
 // page lacks one of its characters.
 std::string AnsiName(const std::filesystem::path& APath) {
@@ -95,7 +85,7 @@ protected:
   // CREATE DATABASE literal, run without an attachment. Returns the attachment it leaves open.
   isc_db_handle Create(const std::string& AStatementTemplate, const std::string& AFile) {
     std::string Statement = AStatementTemplate;
-    Statement.replace(Statement.find("%s"), 2, QuotedLiteral(AFile));
+    Statement.replace(Statement.find("%s"), 2, db::QuotedLiteral(AFile));
     ISC_STATUS_ARRAY Status{};
     isc_db_handle Attachment = 0;
     isc_tr_handle NoTransaction = 0;
